@@ -1,0 +1,77 @@
+#include "PlatformServices.h"
+
+#include "U_Help.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <cstdlib>
+
+int QtPlatformServices::messageBox(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
+                                   int buttons)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (kind) {
+    case BoxKind::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case BoxKind::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case BoxKind::Confirm:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case BoxKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    }
+    struct Map
+    {
+        Button ours;
+        QMessageBox::StandardButton qt;
+    };
+    const Map map[] = {{Yes, QMessageBox::Yes}, {No, QMessageBox::No}, {Ok, QMessageBox::Ok},
+                       {Cancel, QMessageBox::Cancel}};
+    QMessageBox::StandardButtons set;
+    for (const Map& m : map)
+        if (buttons & bit(m.ours))
+            set |= m.qt;
+    if (!set)
+        set = QMessageBox::Ok;
+    box.setStandardButtons(set);
+    int pressed = box.exec();
+    for (const Map& m : map)
+        if (pressed == m.qt)
+            return m.ours;
+    return Cancel;
+}
+
+int QtPlatformServices::execDialog(QDialog& dialog) { return dialog.exec(); }
+
+QString QtPlatformServices::openFileName(QWidget* parent, const QString& title, const QString& folder,
+                                         const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
+QString QtPlatformServices::saveFileName(QWidget* parent, const QString& title, const QString& folder,
+                                         const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, folder, filter);
+}
+
+QString QtPlatformServices::clipboardText() { return QGuiApplication::clipboard()->text(); }
+
+void QtPlatformServices::setClipboardText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+void QtPlatformServices::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+void QtPlatformServices::showHelp(const QString& helpFile) { TF_Help::showFile(helpFile); }
+
+void QtPlatformServices::exitProgram(int status) { std::exit(status); }

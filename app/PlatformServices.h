@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QDialog;
+class QWidget;
+
+/// Everything the shell does that would block on the user or leave the process goes through
+/// this seam: message boxes, modal dialogs, file dialogs, the clipboard, web and mail links,
+/// help and the end of the program. The program uses QtPlatformServices; tests script it.
+class PlatformServices
+{
+public:
+    enum class BoxKind { Error, Information, Confirm, Warning };
+    enum Button { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+    virtual ~PlatformServices() = default;
+
+    /// A message box of the given kind; `buttons` is a set of Button values or'ed as bits
+    /// (1 << Button). Returns the button pressed.
+    virtual int messageBox(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
+                           int buttons) = 0;
+    /// Runs a dialog modally and returns its result code.
+    virtual int execDialog(QDialog& dialog) = 0;
+
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter) = 0;
+
+    virtual QString clipboardText() = 0;
+    virtual void setClipboardText(const QString& text) = 0;
+
+    virtual void openUrl(const QUrl& url) = 0;
+    virtual void showHelp(const QString& helpFile) = 0;
+
+    /// Ends the program with the given exit status.
+    virtual void exitProgram(int status) = 0;
+
+    // Conveniences over messageBox.
+    void error(QWidget* parent, const QString& text) { messageBox(parent, BoxKind::Error, "Error", text, bit(Ok)); }
+    void information(QWidget* parent, const QString& text)
+    {
+        messageBox(parent, BoxKind::Information, "Information", text, bit(Ok));
+    }
+    static constexpr int bit(Button b) { return 1 << b; }
+};
+
+/// The real windows of the platform.
+class QtPlatformServices : public PlatformServices
+{
+public:
+    int messageBox(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
+                   int buttons) override;
+    int execDialog(QDialog& dialog) override;
+    QString openFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override;
+    QString clipboardText() override;
+    void setClipboardText(const QString& text) override;
+    void openUrl(const QUrl& url) override;
+    void showHelp(const QString& helpFile) override;
+    void exitProgram(int status) override;
+};

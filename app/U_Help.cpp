@@ -1,0 +1,40 @@
+#include "U_Help.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+TF_Help::TF_Help(const QString& helpFile, QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setWindowTitle("Quillmark Help");
+    resize(640, 560);
+    m_browser = new QTextBrowser(this);
+    m_browser->setOpenExternalLinks(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_browser);
+    QFile file(helpFile);
+    if (file.open(QIODevice::ReadOnly)) {
+        m_browser->setSearchPaths({QFileInfo(helpFile).absolutePath()});
+        m_browser->setHtml(QString::fromUtf8(file.readAll()));
+    } else {
+        m_browser->setPlainText(QString("The help file %1 cannot be read.").arg(helpFile));
+    }
+}
+
+TF_Help* TF_Help::showFile(const QString& helpFile)
+{
+    static QPointer<TF_Help> window;
+    if (!window) {
+        window = new TF_Help(helpFile);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->browser()->scrollToAnchor("contents");
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}

@@ -1,0 +1,602 @@
+#include "U_Main.h"
+
+#include "Artwork.h"
+#include "Memo.h"
+#include "MessageBoxWithButtons.h"
+#include "PlatformServices.h"
+#include "U_About.h"
+#include "U_CommonAPI.h"
+#include "U_YourAddress.h"
+#include "ZipEdit.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+const QColor MoneyGreen(192, 220, 192);
+const QColor CaptionGreen(0, 128, 0);
+const QColor Silver(192, 192, 192);
+const QColor White(255, 255, 255);
+
+constexpr const char* TrackingPage = "https://www.usps.com/shipping/trackandconfirm.htm";
+
+constexpr const char* CustomerIdNotice =
+    "If you have labels without any Bar Code's, you must select a \"Customer ID\" number.";
+constexpr const char* RegistrationCaption = "Bar Code Printing Registration";
+constexpr const char* RegistrationText =
+    "This software prints the newly required Bar Code on the your Certified Mailer. Thus the U.S. Postal "
+    "Service Requires that you register with them.  The DUNS numbers are no longer used. You must have a "
+    "mailer ID issued by the U.S. Postal Server.  If you do not have a USPS mailer ID contact them at 800 522 "
+    "9085 option 3 then option 6. ";
+constexpr const char* UpgradeNote =
+    "Quillmark comes in several editions with different features: the single-mailer edition, the "
+    "network edition for offices that share one report log, and the service-bureau edition for mass "
+    "mailings. To change to another edition, visit www.eastvalesoftware.com or ask your office-supply "
+    "dealer.";
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s8(const QString& s) { return s.toStdString(); }
+
+void paintGreenBold(QWidget* w)
+{
+    QFont f = w->font();
+    f.setBold(true);
+    w->setFont(f);
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, CaptionGreen);
+    w->setPalette(p);
+}
+
+QLabel* caption(QWidget* parent, const QString& text, int x, int y, int w = 150)
+{
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, w, 20);
+    paintGreenBold(l);
+    return l;
+}
+
+QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int w, int maxLength = 32767)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setGeometry(x, y, w, 22);
+    e->setMaxLength(maxLength);
+    QFont f = e->font();
+    f.setBold(false);
+    e->setFont(f);
+    QPalette p = e->palette();
+    p.setColor(QPalette::WindowText, Qt::black);
+    e->setPalette(p);
+    return e;
+}
+
+QGroupBox* group(QWidget* parent, const char* name, const QString& title, const QRect& r)
+{
+    auto* g = new QGroupBox(title, parent);
+    g->setObjectName(name);
+    g->setGeometry(r);
+    paintGreenBold(g);
+    return g;
+}
+
+} // namespace
+
+TF_Main::TF_Main(PlatformServices& services, const QString& programFolder, QWidget* parent)
+    : QMainWindow(parent), m_services(services), m_programFolder(programFolder)
+{
+    setObjectName("F_Main");
+    buildControls();
+    buildMenu();
+    FormCreate();
+    // The window sees every key (Escape) and every leave of its fields first.
+    qApp->installEventFilter(this);
+}
+
+TF_Main::~TF_Main() { qApp->removeEventFilter(this); }
+
+QString TF_Main::settingsPath() const { return m_programFolder + quill::SettingsFileName; }
+
+void TF_Main::buildControls()
+{
+    setFixedSize(643, 490);
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    client->setAutoFillBackground(true);
+    QPalette pal = client->palette();
+    pal.setColor(QPalette::Window, MoneyGreen);
+    client->setPalette(pal);
+    setCentralWidget(client);
+
+    Image1 = new QLabel(client);
+    Image1->setObjectName("Image1");
+    Image1->setGeometry(6, 4, 257, 57);
+    Image1->setScaledContents(true);
+    Image1->setPixmap(ProductBanner(Image1->size()));
+
+    imageCompany = new QLabel(client);
+    imageCompany->setObjectName("imageCompany");
+    imageCompany->setGeometry(6, 63, 257, 74);
+    imageCompany->setScaledContents(true);
+    imageCompany->setPixmap(MakerLogo(imageCompany->size()));
+
+    gbYour = group(client, "gbYour", "Your Name and Address", QRect(6, 166, 272, 170));
+    gbYour->setFocusPolicy(Qt::ClickFocus);
+    for (int i = 0; i < 5; ++i) {
+        lblYourAddress[i] = new QLabel(gbYour);
+        lblYourAddress[i]->setObjectName(QString("lblYourAddress%1").arg(i + 1));
+        lblYourAddress[i]->setGeometry(12, 30 + 26 * i, 252, 20);
+        paintGreenBold(lblYourAddress[i]);
+    }
+    btnChangeYourAddress = new QPushButton("Change", gbYour);
+    btnChangeYourAddress->setObjectName("btnChangeYourAddress");
+    btnChangeYourAddress->setGeometry(206, 2, 58, 20);
+    QFont plainButton = btnChangeYourAddress->font();
+    plainButton.setBold(false);
+    btnChangeYourAddress->setFont(plainButton);
+
+    caption(client, "Comment:", 6, 362, 70);
+    editComment = edit(client, "editComment", 78, 360, 200, 35);
+    caption(client, "RE:", 6, 394, 70);
+    editRe = edit(client, "editRe", 78, 392, 200, 25);
+
+    GroupBox3 = group(client, "GroupBox3", "Addressed To", QRect(288, 4, 349, 172));
+    btnPaste = new QPushButton("P&aste", GroupBox3);
+    btnPaste->setObjectName("btnPaste");
+    btnPaste->setGeometry(14, 22, 80, 25);
+    btnClear = new QPushButton("&Clear", GroupBox3);
+    btnClear->setObjectName("btnClear");
+    btnClear->setGeometry(100, 22, 80, 25);
+    for (QPushButton* b : {btnPaste, btnClear}) {
+        QFont f = b->font();
+        f.setBold(false);
+        b->setFont(f);
+    }
+    memoAddress = new Memo(GroupBox3);
+    memoAddress->setObjectName("memoAddress");
+    memoAddress->setGeometry(14, 54, 265, 60);
+    QFont memoFont = memoAddress->font();
+    memoFont.setBold(false);
+    memoAddress->setFont(memoFont);
+    caption(GroupBox3, "City", 14, 118, 60);
+    caption(GroupBox3, "State", 196, 118, 46);
+    caption(GroupBox3, "Zip", 244, 118, 40);
+    editCity = edit(GroupBox3, "editCity", 14, 138, 176, 35);
+    editState = edit(GroupBox3, "editState", 196, 138, 42, 4);
+    editZip = new ZipEdit(GroupBox3);
+    editZip->setObjectName("editZip");
+    editZip->setGeometry(244, 138, 90, 22);
+    editZip->setFont(editCity->font());
+
+    GroupBox5 = group(client, "GroupBox5", QString(), QRect(288, 184, 349, 262));
+    caption(GroupBox5, "Postage", 14, 16);
+    caption(GroupBox5, "Certified Fee", 14, 44);
+    caption(GroupBox5, "Return Receipt", 14, 72);
+    caption(GroupBox5, "Total", 14, 144);
+    QFont feeFont = editCity->font();
+    feeFont.setBold(true);
+    editPostage = edit(GroupBox5, "editPostage", 206, 14, 120);
+    editCertFee = edit(GroupBox5, "editCertFee", 206, 42, 120);
+    editReturn = edit(GroupBox5, "editReturn", 206, 70, 120);
+    cbRestricted = new QCheckBox(GroupBox5);
+    cbRestricted->setObjectName("cbRestricted");
+    cbRestricted->setGeometry(14, 100, 18, 20);
+    lblRestricted = caption(GroupBox5, "Restricted Delivery Fee", 32, 100, 170);
+    lblRestricted->setObjectName("lblRestricted");
+    editRestricted = edit(GroupBox5, "editRestricted", 206, 98, 120);
+    Shape2 = new QFrame(GroupBox5);
+    Shape2->setObjectName("Shape2");
+    Shape2->setGeometry(206, 131, 120, 3);
+    Shape2->setAutoFillBackground(true);
+    QPalette red = Shape2->palette();
+    red.setColor(QPalette::Window, QColor(255, 0, 0));
+    Shape2->setPalette(red);
+    editTotal = edit(GroupBox5, "editTotal", 206, 142, 120);
+    editTotal->setReadOnly(true);
+    editTotal->setFocusPolicy(Qt::ClickFocus); // the Tab key skips it
+    for (QLineEdit* e : {editPostage, editCertFee, editReturn, editRestricted, editTotal})
+        e->setFont(feeFont);
+
+    btnPrint = new QPushButton("&Print", GroupBox5);
+    btnPrint->setObjectName("btnPrint");
+    btnPrint->setGeometry(90, 190, 170, 52);
+    QFont big = btnPrint->font();
+    big.setBold(true);
+    big.setPointSize(16);
+    btnPrint->setFont(big);
+
+    FontDialog1 = QFont("Arial", 8);
+
+    QWidget* order[] = {editPostage, editCertFee, editReturn, cbRestricted, editRestricted, btnPrint,
+                        btnChangeYourAddress, editComment, editRe, btnPaste, btnClear, memoAddress,
+                        editCity, editState, editZip};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    connect(btnChangeYourAddress, &QPushButton::clicked, this, &TF_Main::YourNameAddress1Click);
+    connect(btnPaste, &QPushButton::clicked, this, &TF_Main::btnPasteClick);
+    connect(btnClear, &QPushButton::clicked, this, &TF_Main::btnClearClick);
+    connect(cbRestricted, &QCheckBox::clicked, this, &TF_Main::cbRestrictedClick);
+    connect(memoAddress, &Memo::textChanged, this, &TF_Main::memoAddressChange);
+    connect(memoAddress, &Memo::left, this, &TF_Main::memoAddressExit);
+    for (QLineEdit* e : {editPostage, editCertFee, editReturn, editRestricted, editComment, editRe, editCity,
+                         editState, static_cast<QLineEdit*>(editZip)})
+        connect(e, &QLineEdit::textChanged, this, &TF_Main::editPostageChange);
+}
+
+void TF_Main::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu("&File");
+    MIReadWriteToDB = file->addAction("&Read/Write to a database");
+    file->addSeparator();
+    MIPrint = file->addAction("&Print");
+    MIMassPrint = file->addAction("&Mass Print");
+    MIMassPrint->setEnabled(false);
+    MIPrintBarCodes = file->addAction("Print &Bar Codes");
+    file->addSeparator();
+    MIExit = file->addAction("&Exit");
+
+    QMenu* options = bar->addMenu("&Options");
+    MailerNumber1 = options->addAction("&Mailer Number");
+    YourNameAddress1 = options->addAction("&Your Name && Address");
+    QMenu* printOptions = options->addMenu("Print &Options");
+    MIPrinterSetup = printOptions->addAction("&Printer Setup");
+    MIPrinterAlignment = printOptions->addAction("Printer &Alignment");
+    MIExtraLabel = printOptions->addAction("&Extra Label");
+    QMenu* barCodes = options->addMenu("&BarCode's");
+    PrintBarCodeMI = barCodes->addAction("&Print");
+    DontPrintBarCodeMI = barCodes->addAction("&Don't Print");
+    auto* barCodeGroup = new QActionGroup(this);
+    for (QAction* a : {PrintBarCodeMI, DontPrintBarCodeMI}) {
+        a->setCheckable(true);
+        barCodeGroup->addAction(a);
+    }
+    QMenu* defaultPostage = options->addMenu("&Default Postage");
+    SaveValues1 = defaultPostage->addAction("&Save Values");
+    QMenu* textFiles = options->addMenu("&Name && Address Text Files");
+    MIImport = textFiles->addAction("&Import");
+    MIExport = textFiles->addAction("&Export");
+
+    TrackItem1 = bar->addAction("Track Item");
+
+    QMenu* report = bar->addMenu("&Report");
+    QMenu* reportPrint = report->addMenu("&Print");
+    miPrintFull = reportPrint->addAction("Full Detail");
+    miPrintShort = reportPrint->addAction("Short Detail");
+    QMenu* preview = report->addMenu("Pre&view");
+    miPreviewFull = preview->addAction("&Full Detail");
+    miPreviewShort = preview->addAction("&Short Detail");
+    ClearReport1 = report->addAction("&Clear");
+    QMenu* sort = report->addMenu("&Sort");
+    MIByMailerNumber = sort->addAction("&By Mailer Number");
+    MIByName = sort->addAction("By &Name");
+    MIByDate = sort->addAction("By &Date");
+    MIByZipCode = sort->addAction("By &ZipCode");
+    auto* sortGroup = new QActionGroup(this);
+    for (QAction* a : {MIByMailerNumber, MIByName, MIByDate, MIByZipCode}) {
+        a->setCheckable(true);
+        sortGroup->addAction(a);
+    }
+    MIByMailerNumber->setChecked(true);
+
+    QMenu* help = bar->addMenu("&Help");
+    Content1 = help->addAction("&Content");
+    help->addSeparator();
+    MIOrderSupplies = help->addAction("&Order Supplies");
+    MITechnicalSupport = help->addAction("&Technical Support");
+    miUpgrade = help->addAction("&Upgrade");
+    help->addSeparator();
+    MIAbout = help->addAction("&About");
+
+    connect(MIExit, &QAction::triggered, this, &TF_Main::MIExitClick);
+    connect(YourNameAddress1, &QAction::triggered, this, &TF_Main::YourNameAddress1Click);
+    connect(PrintBarCodeMI, &QAction::triggered, this, &TF_Main::PrintBarCodeMIClick);
+    connect(DontPrintBarCodeMI, &QAction::triggered, this, &TF_Main::DontPrintBarCodeMIClick);
+    connect(SaveValues1, &QAction::triggered, this, &TF_Main::SaveValues1Click);
+    connect(TrackItem1, &QAction::triggered, this, &TF_Main::TrackItem1Click);
+    connect(Content1, &QAction::triggered, this, &TF_Main::Content1Click);
+    for (QAction* a : {MIOrderSupplies, MITechnicalSupport, MIAbout})
+        connect(a, &QAction::triggered, this, &TF_Main::MIAboutClick);
+    connect(miUpgrade, &QAction::triggered, this, &TF_Main::miUpgradeClick);
+}
+
+bool TF_Main::loadResellerLogo()
+{
+    QPixmap logo;
+    if (!logo.load(m_programFolder + "Scr_logo.bmp"))
+        return false;
+    imageCompany->setPixmap(logo);
+    return true;
+}
+
+void TF_Main::FormCreate()
+{
+    if (!m_programFolder.endsWith(QDir::separator()) && !m_programFolder.endsWith('/'))
+        m_programFolder += QDir::separator();
+
+    quill::IniFile ini;
+    ini.load(s8(settingsPath()).c_str());
+    m_settings = quill::LoadSettings(ini, s8(m_programFolder), [this] { return loadResellerLogo(); });
+
+    setWindowTitle(quill::ApplicationTitle);
+
+    if (m_settings.Company == quill::BrandReseller) {
+        if (loadResellerLogo())
+            imageCompany->setGeometry(30, 63, 197, 97);
+    }
+
+    editPostage->setText(NormalizeFee(q(m_settings.Postage)));
+    editCertFee->setText(NormalizeFee(q(m_settings.CertFee)));
+    editReturn->setText(NormalizeFee(q(m_settings.Return)));
+    editPostageExit();
+    editRestricted->clear();
+    editRestricted->setEnabled(false);
+    lblRestricted->setEnabled(false);
+    cbRestricted->setChecked(false);
+
+    (m_settings.PrintBarCode ? PrintBarCodeMI : DontPrintBarCodeMI)->setChecked(true);
+
+    m_reportFileName = m_programFolder + "Reports" + QDir::separator() + "report3.dbf";
+
+    QDir folder(m_programFolder);
+    for (const char* name : {"Addresses", "Reports"})
+        if (!folder.exists(name))
+            folder.mkdir(name); // a failure shows up in the command that needs the folder
+
+    ShowMailerDialog = true;
+    m_firstShow = true;
+    editPostage->setFocus();
+    MarkChanged();
+}
+
+void TF_Main::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_firstShow) {
+        m_firstShow = false;
+        // Run the prompts once the window is on screen, outside the show itself.
+        QTimer::singleShot(0, this, &TF_Main::FormFirstShow);
+    }
+}
+
+void TF_Main::FormFirstShow()
+{
+    if (m_splash) {
+        m_splash->close();
+        delete m_splash;
+    }
+    if (m_settings.Line1.empty() && m_settings.City.empty() && m_settings.State.empty() && m_settings.Zip.empty()) {
+        TF_YourAddress dialog(m_settings, this);
+        m_services.execDialog(dialog);
+    }
+    ShowSenderLabels();
+    if (m_settings.PrintBarCode && m_settings.CustID == "00-000-0000") {
+        m_services.information(this, CustomerIdNotice);
+        // The Mailer Number dialog follows here once it exists.
+    }
+    if (m_settings.BarCodeApp) {
+        int pressed = MessageBoxWithButtons(m_services, RegistrationCaption, RegistrationText,
+                                            {"&Never Print again"}, this);
+        if (pressed == 1)
+            m_settings.BarCodeApp = false;
+    }
+}
+
+void TF_Main::closeEvent(QCloseEvent* event)
+{
+    if (!m_closed) {
+        m_closed = true;
+        if (auto error = quill::SaveSettings(m_settings, s8(settingsPath())))
+            m_services.error(this, q(*error));
+    }
+    event->accept();
+}
+
+bool TF_Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() == Qt::Key_Escape && widget && widget->window() == this && isVisible()) {
+            close();
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == editPostage)
+                editPostageExit();
+            else if (watched == editCertFee)
+                editCertFeeExit();
+            else if (watched == editReturn)
+                editReturnExit();
+            else if (watched == editRestricted)
+                editRestrictedExit();
+            else if (watched == cbRestricted)
+                editPostageChange();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Fees ---------------------------------------------------------------------------------
+
+QString TF_Main::NormalizeFee(const QString& text)
+{
+    const std::vector<std::string> fields{s8(editPostage->text()), s8(editCertFee->text()),
+                                          s8(editRestricted->text()), s8(editReturn->text())};
+    setFieldText(editTotal, q(quill::FormatMoney(quill::SumFees(fields))));
+    return q(quill::NormalizedFeeText(s8(text)));
+}
+
+void TF_Main::setFieldText(QLineEdit* field, const QString& text)
+{
+    // Setting the text a field already shows is no change.
+    if (field->text() != text)
+        field->setText(text);
+}
+
+void TF_Main::feeExit(QLineEdit* field) { setFieldText(field, NormalizeFee(field->text())); }
+void TF_Main::editPostageExit() { feeExit(editPostage); }
+void TF_Main::editCertFeeExit() { feeExit(editCertFee); }
+void TF_Main::editReturnExit() { feeExit(editReturn); }
+void TF_Main::editRestrictedExit() { feeExit(editRestricted); }
+
+void TF_Main::cbRestrictedClick()
+{
+    const bool on = cbRestricted->isChecked();
+    lblRestricted->setEnabled(on);
+    editRestricted->setEnabled(on);
+    if (on)
+        editRestricted->setText(q(m_settings.Restricted));
+    else
+        editRestricted->clear();
+    editRestrictedExit();
+}
+
+void TF_Main::SaveValues1Click()
+{
+    m_settings.Postage = quill::TrimBlanks(s8(editPostage->text()));
+    m_settings.CertFee = quill::TrimBlanks(s8(editCertFee->text()));
+    m_settings.Return = quill::TrimBlanks(s8(editReturn->text()));
+    if (!editRestricted->text().isEmpty())
+        m_settings.Restricted = quill::TrimBlanks(s8(editRestricted->text()));
+}
+
+// Recipient address -----------------------------------------------------------------------
+
+void TF_Main::btnClearClick()
+{
+    memoAddress->clear();
+    memoAddress->setPlainText(" ");
+    editCity->clear();
+    editState->clear();
+    editZip->clearMask();
+}
+
+void TF_Main::btnPasteClick()
+{
+    btnClearClick();
+    auto pasted = quill::ParsePastedAddress(s8(m_services.clipboardText()));
+    if (!pasted)
+        return;
+    editCity->setText(q(pasted->city));
+    editState->setText(q(pasted->state));
+    editZip->setMaskedText(q(pasted->zip));
+    if (pasted->hasLines)
+        memoAddress->setPlainText(q(pasted->memoText));
+}
+
+void TF_Main::memoAddressChange()
+{
+    MarkChanged();
+    if (m_inMemoChange)
+        return;
+    m_inMemoChange = true;
+    memoAddress->limitLines(4);
+    m_inMemoChange = false;
+}
+
+void TF_Main::memoAddressExit()
+{
+    const QStringList lines = memoAddress->lines();
+    for (int i = 0; i < std::min<int>(4, lines.size()); ++i) {
+        memoAddress->setLine(i, lines[i]);
+        MarkChanged(); // each replacement counts as a change, even of the same text
+    }
+}
+
+// Sender address --------------------------------------------------------------------------
+
+void TF_Main::YourNameAddress1Click()
+{
+    TF_YourAddress dialog(m_settings, this);
+    if (m_services.execDialog(dialog) == QDialog::Accepted)
+        ShowSenderLabels();
+    gbYour->setFocus();
+}
+
+void TF_Main::ShowSenderLabels()
+{
+    const auto& s = m_settings;
+    const std::string cityLine = quill::TrimBlanks(quill::CityLine(s.City, s.State, s.Zip));
+    const auto labels = quill::PlaceCityLine({s.Line1, s.Line2, s.Line3, s.Line4}, cityLine);
+    for (int i = 0; i < 5; ++i)
+        lblYourAddress[i]->setText(q(labels[static_cast<std::size_t>(i)]));
+}
+
+// Printed and editable states -------------------------------------------------------------
+
+QList<QWidget*> TF_Main::markedControls() const
+{
+    return {editPostage, editCertFee, editRestricted, editReturn, editTotal, editRe,
+            editComment, memoAddress, editCity,       editState,  editZip};
+}
+
+static void setBackground(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, colour);
+    w->setPalette(p);
+}
+
+void TF_Main::MarkPrinted()
+{
+    for (QWidget* w : markedControls())
+        setBackground(w, Silver);
+    btnPrint->setEnabled(false);
+}
+
+void TF_Main::MarkChanged()
+{
+    for (QWidget* w : markedControls())
+        setBackground(w, White);
+    btnPrint->setEnabled(true);
+}
+
+void TF_Main::editPostageChange() { MarkChanged(); }
+
+// Numbering mode --------------------------------------------------------------------------
+
+void TF_Main::PrintBarCodeMIClick()
+{
+    PrintBarCodeMI->setChecked(true);
+    m_settings.PrintBarCode = true;
+}
+
+void TF_Main::DontPrintBarCodeMIClick()
+{
+    DontPrintBarCodeMI->setChecked(true);
+    m_settings.PrintBarCode = false;
+    m_settings.Increment = true;
+}
+
+// Help menu and links ---------------------------------------------------------------------
+
+void TF_Main::MIAboutClick()
+{
+    TF_About about(m_services, q(m_settings.Company), m_programFolder, 0, this);
+    m_services.execDialog(about);
+}
+
+void TF_Main::Content1Click() { m_services.showHelp(m_programFolder + "Quill3.hlp"); }
+
+void TF_Main::TrackItem1Click() { m_services.openUrl(QUrl(TrackingPage)); }
+
+void TF_Main::miUpgradeClick() { m_services.information(this, UpgradeNote); }
+
+void TF_Main::MIExitClick() { close(); }

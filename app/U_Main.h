@@ -1,0 +1,160 @@
+#pragma once
+
+#include "GlobalVariables.h"
+
+#include <QFont>
+#include <QMainWindow>
+#include <QPointer>
+
+class Memo;
+class PlatformServices;
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TF_About;
+class ZipEdit;
+
+/// The main window: one mailpiece is entered and printed here, and every other function is
+/// reached from its menu. It owns the state of a run: the settings record, the piece being
+/// entered and the ShowMailerDialog flag.
+class TF_Main : public QMainWindow
+{
+    Q_OBJECT
+public:
+    /// `programFolder` is the folder of the program, where the settings file and the other
+    /// files of the program are found.
+    TF_Main(PlatformServices& services, const QString& programFolder, QWidget* parent = nullptr);
+    ~TF_Main() override;
+
+    /// The splash to close at the first show.
+    void setSplash(TF_About* splash) { m_splash = splash; }
+
+    quill::Settings& settings() { return m_settings; }
+    const QString& ProgramFolder() const { return m_programFolder; }
+    QString settingsPath() const;
+    QString reportFileName() const { return m_reportFileName; }
+    bool ShowMailerDialog = false;
+
+    // Fees (money text throughout)
+    QString NormalizeFee(const QString& text);
+    void editPostageExit();
+    void editCertFeeExit();
+    void editReturnExit();
+    void editRestrictedExit();
+    void cbRestrictedClick();
+    void SaveValues1Click();
+
+    // Recipient address
+    void btnPasteClick();
+    void btnClearClick();
+    void memoAddressChange();
+    void memoAddressExit();
+
+    // Sender address
+    void YourNameAddress1Click();
+    void ShowSenderLabels();
+
+    // Printed and editable states
+    void MarkPrinted();
+    void MarkChanged();
+    void editPostageChange();
+
+    // Numbering mode
+    void PrintBarCodeMIClick();
+    void DontPrintBarCodeMIClick();
+
+    // Help menu and links
+    void MIAboutClick();
+    void Content1Click();
+    void TrackItem1Click();
+    void miUpgradeClick();
+    void MIExitClick();
+
+    // Controls
+    QLabel* Image1;
+    QLabel* imageCompany;
+    QGroupBox* gbYour;
+    QLabel* lblYourAddress[5];
+    QPushButton* btnChangeYourAddress;
+    QLineEdit* editComment;
+    QLineEdit* editRe;
+    QGroupBox* GroupBox3;
+    QPushButton* btnPaste;
+    QPushButton* btnClear;
+    Memo* memoAddress;
+    QLineEdit* editCity;
+    QLineEdit* editState;
+    ZipEdit* editZip;
+    QGroupBox* GroupBox5;
+    QLineEdit* editPostage;
+    QLineEdit* editCertFee;
+    QLineEdit* editReturn;
+    QCheckBox* cbRestricted;
+    QLabel* lblRestricted;
+    QLineEdit* editRestricted;
+    QFrame* Shape2;
+    QLineEdit* editTotal;
+    QPushButton* btnPrint;
+    QFont FontDialog1;
+
+    // Menu
+    QAction* MIReadWriteToDB;
+    QAction* MIPrint;
+    QAction* MIMassPrint;
+    QAction* MIPrintBarCodes;
+    QAction* MIExit;
+    QAction* MailerNumber1;
+    QAction* YourNameAddress1;
+    QAction* MIPrinterSetup;
+    QAction* MIPrinterAlignment;
+    QAction* MIExtraLabel;
+    QAction* PrintBarCodeMI;
+    QAction* DontPrintBarCodeMI;
+    QAction* SaveValues1;
+    QAction* MIImport;
+    QAction* MIExport;
+    QAction* TrackItem1;
+    QAction* miPrintFull;
+    QAction* miPrintShort;
+    QAction* miPreviewFull;
+    QAction* miPreviewShort;
+    QAction* ClearReport1;
+    QAction* MIByMailerNumber;
+    QAction* MIByName;
+    QAction* MIByDate;
+    QAction* MIByZipCode;
+    QAction* Content1;
+    QAction* MIOrderSupplies;
+    QAction* MITechnicalSupport;
+    QAction* miUpgrade;
+    QAction* MIAbout;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void FormCreate();
+    void FormFirstShow();
+    bool loadResellerLogo();
+    void feeExit(QLineEdit* field);
+    void setFieldText(QLineEdit* field, const QString& text);
+    QList<QWidget*> markedControls() const;
+
+    PlatformServices& m_services;
+    QString m_programFolder;
+    QString m_reportFileName;
+    quill::Settings m_settings;
+    QPointer<TF_About> m_splash;
+    bool m_firstShow = false;
+    bool m_closed = false;
+    bool m_inMemoChange = false;
+};

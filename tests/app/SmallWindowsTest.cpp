@@ -1,0 +1,203 @@
+#include "GlobalVariables.h"
+#include "Memo.h"
+#include "MessageBoxWithButtons.h"
+#include "TestServices.h"
+#include "U_About.h"
+#include "U_Help.h"
+#include "U_YourAddress.h"
+#include "ZipEdit.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <gtest/gtest.h>
+
+TEST(MessageBoxWithButtons, FirstButtonIsRightmostAndEachReturnsItsNumber)
+{
+    const QStringList captions{"&Overwrite", "&Append", "&Cancel"};
+    for (int pressed = 1; pressed <= 3; ++pressed) {
+        TestServices services;
+        services.onDialog([&](QDialog& d) {
+            auto& box = static_cast<TButtonsBox&>(d);
+            const auto& b = box.buttons();
+            ASSERT_EQ(b.size(), 3);
+            EXPECT_GT(b[0]->x(), b[1]->x());
+            EXPECT_GT(b[1]->x(), b[2]->x());
+            EXPECT_EQ(b[0]->x() + b[0]->width(), box.width() - 10);
+            EXPECT_EQ(b[0]->y(), box.height() - 35);
+            EXPECT_EQ(b[0]->height(), 25);
+            EXPECT_EQ(b[0]->width(), b[2]->width());
+            EXPECT_TRUE(b[2]->hasFocus()); // the leftmost, created last
+            b[pressed - 1]->click();
+        });
+        EXPECT_EQ(MessageBoxWithButtons(services, "Quillmark", "Overwrite the table?", captions), pressed);
+    }
+    TestServices services;
+    services.onDialog([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    EXPECT_EQ(MessageBoxWithButtons(services, "Quillmark", "Overwrite the table?", captions), 2);
+    EXPECT_EQ(MessageBoxWithButtons(services, "Quillmark", "Left open", captions), 2);
+}
+
+TEST(MessageBoxWithButtons, GeometryFollowsTheTextAndTheButtons)
+{
+    const QString longText = QString("This software prints the newly required Bar Code on the your Certified "
+                                     "Mailer. ")
+                                 .repeated(4);
+    TButtonsBox wide("c", longText, {"&Never Print again"});
+    const QFontMetrics fm(wide.font());
+    const int h = fm.height();
+    EXPECT_EQ(wide.width(), 325);
+    EXPECT_EQ(wide.textLabel()->height(), (fm.horizontalAdvance(longText) / 325 + 3) * h);
+    EXPECT_EQ(wide.height(), wide.textLabel()->height() + 4 * h + 22);
+    EXPECT_EQ(wide.textLabel()->geometry(), QRect(10, 10, 305, wide.textLabel()->height()));
+
+    // A short text makes the box only as wide as its buttons need.
+    TButtonsBox narrow("c", "Ok?", {"&Yes"});
+    const int w = fm.horizontalAdvance("&Yes") + 10;
+    EXPECT_EQ(narrow.width(), w + 20);
+    EXPECT_EQ(narrow.height(), 3 * h + 4 * h + 22);
+
+    // Many buttons widen it.
+    TButtonsBox many("c", "Pick", {"&First choice", "&Second choice", "&Third choice", "&Fourth"});
+    const int bw = fm.horizontalAdvance("&Second choice") + 10;
+    EXPECT_EQ(many.width(), 4 * bw + 50);
+}
+
+namespace {
+struct AboutFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    TestServices services;
+    QString folder() const { return dir.path() + "/"; }
+    void writeLogo()
+    {
+        QImage logo(197, 97, QImage::Format_RGB32);
+        logo.fill(Qt::blue);
+        ASSERT_TRUE(logo.save(folder() + "Scr_logo.bmp", "BMP"));
+    }
+};
+} // namespace
+
+TEST_F(AboutFixture, ResellerBoxIs56PixelsTallerWithItsLogo)
+{
+    TF_About maker(services, "Eastvale", folder(), 0);
+    writeLogo();
+    TF_About reseller(services, "Harrowby", folder(), 0);
+    EXPECT_EQ(maker.size(), QSize(308, 302));
+    EXPECT_EQ(reseller.height(), maker.height() + 56);
+    EXPECT_EQ(reseller.panelMain->height(), maker.panelMain->height() + 56);
+    EXPECT_EQ(reseller.imageCompany->height(), maker.imageCompany->height() + 56);
+    EXPECT_EQ(reseller.panelInfo->y(), maker.panelInfo->y() + 56);
+    EXPECT_EQ(reseller.btnOK->y(), maker.btnOK->y() + 56);
+    EXPECT_NE(reseller.labelStreet->text(), maker.labelStreet->text());
+    EXPECT_EQ(reseller.labelEMail->text(), maker.labelEMail->text()); // the maker gives support
+    EXPECT_EQ(maker.labelVersion->text(), "Version " QUILL_TEST_VERSION3);
+
+    QFile::remove(folder() + "Scr_logo.bmp");
+    TF_About noLogo(services, "Harrowby", folder(), 0);
+    EXPECT_EQ(noLogo.height(), 302);
+    TF_About other(services, "Acme", folder(), 0);
+    EXPECT_EQ(other.labelStreet->text(), maker.labelStreet->text());
+}
+
+TEST_F(AboutFixture, LinksOpenTheSiteAndAMailToTheMaker)
+{
+    TF_About about(services, "Eastvale", folder(), 0);
+    about.show();
+    QTest::mouseClick(about.labelWebSite, Qt::LeftButton);
+    QTest::mouseClick(about.labelEMail, Qt::LeftButton);
+    ASSERT_EQ(services.urls.size(), 2u);
+    EXPECT_EQ(services.urls[0].toString(), "https://" + about.labelWebSite->text());
+    EXPECT_EQ(services.urls[1].toString(), "mailto:" + about.labelEMail->text() + "?Subject=Quillmark");
+    EXPECT_EQ(about.labelWebSite->cursor().shape(), Qt::PointingHandCursor);
+    QTest::keyClick(&about, Qt::Key_Escape);
+    EXPECT_FALSE(about.isVisible());
+}
+
+TEST_F(AboutFixture, SplashShowsOnlyTheBannerAndIgnoresKeysAndClicks)
+{
+    TF_About splash(services, "Eastvale", folder(), 1);
+    EXPECT_FALSE(splash.Timer1.isActive());
+    splash.show();
+    EXPECT_TRUE(splash.Timer1.isActive());
+    EXPECT_EQ(splash.Timer1.interval(), 3000);
+    EXPECT_EQ(splash.height(), 80);
+    EXPECT_EQ(splash.panelMain->height(), 62);
+    EXPECT_FALSE(splash.btnOK->isVisible());
+    QTest::keyClick(&splash, Qt::Key_Escape);
+    QTest::mouseClick(splash.labelWebSite, Qt::LeftButton);
+    EXPECT_TRUE(splash.isVisible());
+    EXPECT_TRUE(services.urls.empty());
+    // The timer fires once and switches itself off.
+    splash.Timer1.setInterval(1);
+    splash.Timer1.start();
+    QTest::qWait(30);
+    EXPECT_FALSE(splash.Timer1.isActive());
+}
+
+TEST(About, VersionLabel)
+{
+    EXPECT_EQ(TF_About::VersionLabel("4.1.3.0"), "Version 4.1.3");
+    EXPECT_EQ(TF_About::VersionLabel(""), "Version 3.0");
+}
+
+TEST(YourAddress, OpensFromTheSettingsAndStoresOnOkOnly)
+{
+    quill::Settings s = quill::DefaultSettings("/p/");
+    s.Line2 = "Second";
+    s.Line4 = "Fourth";
+    s.City = " Town ";
+    s.State = "ST";
+    s.Zip = "12345";
+    TF_YourAddress dlg(s);
+    EXPECT_EQ(dlg.windowTitle(), "Your Name and Address");
+    EXPECT_EQ(dlg.size(), QSize(303, 181));
+    EXPECT_EQ(dlg.memoYourAddress->toPlainText(), "Second\nFourth"); // empty lines closed up
+    EXPECT_EQ(dlg.editYourZip->maskedText(), "12345-    ");
+    EXPECT_EQ(dlg.editYourCity->maxLength(), 35);
+    EXPECT_EQ(dlg.editYourState->maxLength(), 4);
+    dlg.btnOK->click();
+    EXPECT_EQ(s.Line1, "Second");
+    EXPECT_EQ(s.Line2, "Fourth");
+    EXPECT_EQ(s.Line3, "");
+    EXPECT_EQ(s.City, " Town "); // as typed, blanks included
+    EXPECT_EQ(s.Zip, "12345");
+
+    quill::Settings before = s;
+    TF_YourAddress cancelled(s);
+    cancelled.memoYourAddress->setPlainText("Other");
+    cancelled.editYourZip->setMaskedText("99999-1111");
+    cancelled.btnCancel->click();
+    EXPECT_EQ(s, before);
+}
+
+TEST(YourAddress, ZipPlusFourAndTheFourLineLimit)
+{
+    quill::Settings s = quill::DefaultSettings("/p/");
+    TF_YourAddress dlg(s);
+    dlg.show();
+    dlg.memoYourAddress->setPlainText("1\n2\n3\n4\n5");
+    EXPECT_EQ(dlg.memoYourAddress->lines(), (QStringList{"1", "2", "3", "4"}));
+    QTest::keyClicks(dlg.editYourZip, "123456789");
+    dlg.btnOK->click();
+    EXPECT_EQ(s.Zip, "12345-6789");
+    EXPECT_EQ(s.Line4, "4");
+}
+
+TEST(Help, TheHelpFileOfTheBuildOpensAtItsContents)
+{
+    const QString file = QString(QUILL_PROGRAM_DIR) + "/Quill3.hlp";
+    ASSERT_TRUE(QFile::exists(file));
+    TF_Help help(file);
+    const QString text = help.browser()->toPlainText();
+    for (const char* topic : {"Contents", "Printer alignment", "numbering modes", "report log", "Database mode",
+                              "Importing and exporting", "extra label"})
+        EXPECT_TRUE(text.contains(topic, Qt::CaseInsensitive)) << topic;
+}

@@ -1,0 +1,66 @@
+#include "TestServices.h"
+
+#include <QApplication>
+
+int TestServices::messageBox(QWidget*, BoxKind kind, const QString& caption, const QString& text, int buttons)
+{
+    events.append("box:" + caption);
+    boxes.push_back({kind, caption, text, buttons});
+    if (!boxAnswers.empty()) {
+        int a = boxAnswers.front();
+        boxAnswers.pop_front();
+        return a;
+    }
+    for (Button b : {Ok, Yes, No, Cancel})
+        if (buttons & bit(b))
+            return b;
+    return Ok;
+}
+
+int TestServices::execDialog(QDialog& dialog)
+{
+    events.append(QString("dialog:") + dialog.metaObject()->className());
+    dialog.setResult(0);
+    dialog.show();
+    QApplication::processEvents();
+    if (!dialogHandlers.empty()) {
+        DialogHandler handler = std::move(dialogHandlers.front());
+        dialogHandlers.pop_front();
+        handler(dialog);
+    }
+    if (dialog.isVisible())
+        dialog.reject();
+    return dialog.result();
+}
+
+QString TestServices::openFileName(QWidget*, const QString& title, const QString&, const QString&)
+{
+    events.append("open:" + title);
+    if (fileAnswers.empty())
+        return {};
+    QString a = fileAnswers.front();
+    fileAnswers.pop_front();
+    return a;
+}
+
+QString TestServices::saveFileName(QWidget*, const QString& title, const QString&, const QString&)
+{
+    events.append("save:" + title);
+    if (fileAnswers.empty())
+        return {};
+    QString a = fileAnswers.front();
+    fileAnswers.pop_front();
+    return a;
+}
+
+void TestServices::openUrl(const QUrl& url)
+{
+    events.append("url:" + url.toString());
+    urls.push_back(url);
+}
+
+void TestServices::showHelp(const QString& helpFile)
+{
+    events.append("help:" + helpFile);
+    helpFiles.append(helpFile);
+}

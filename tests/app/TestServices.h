@@ -1,0 +1,61 @@
+#pragma once
+
+#include "PlatformServices.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+/// Platform services for tests: records every call and answers from a script. A dialog is
+/// shown (offscreen), handed to the next scripted handler, which may fill it and press its
+/// buttons, and is cancelled if the handler left it open; nothing ever blocks.
+class TestServices : public PlatformServices
+{
+public:
+    struct Box
+    {
+        BoxKind kind;
+        QString caption;
+        QString text;
+        int buttons;
+    };
+    using DialogHandler = std::function<void(QDialog&)>;
+
+    int messageBox(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
+                   int buttons) override;
+    int execDialog(QDialog& dialog) override;
+    QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    QString clipboardText() override { return clipboard; }
+    void setClipboardText(const QString& text) override { clipboard = text; }
+    void openUrl(const QUrl& url) override;
+    void showHelp(const QString& helpFile) override;
+    void exitProgram(int status) override { exits.push_back(status); }
+
+    /// Queues the handler for the next dialog; `handler` sees it shown and may act on it.
+    void onDialog(DialogHandler handler) { dialogHandlers.push_back(std::move(handler)); }
+    /// Queues the answer to the next message box (default: Ok, or the first button offered).
+    void answerBox(int button) { boxAnswers.push_back(button); }
+
+    QStringList events; // "box:<caption>", "dialog:<class>", "url:<address>", "help:<file>"
+    std::vector<Box> boxes;
+    std::deque<int> boxAnswers;
+    std::deque<DialogHandler> dialogHandlers;
+    std::deque<QString> fileAnswers;
+    QString clipboard;
+    std::vector<QUrl> urls;
+    QStringList helpFiles;
+    std::vector<int> exits;
+};
+
+/// Finds a child by its object name and type or fails the test.
+template <typename T> T* child(QObject* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(name);
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}

@@ -1,0 +1,18 @@
+#include <QApplication>
+#include <QFont>
+#include <QStyleFactory>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    app.setStyle(QStyleFactory::create("Fusion"));
+    QFont::insertSubstitution("OCR A Extended", "OCRA");
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
