@@ -33,23 +33,24 @@ QStringList MissingFonts()
     return missing;
 }
 
-int RunProgram(QApplication& app, PlatformServices& services, int splashMilliseconds)
+std::unique_ptr<TF_Main> StartProgram(PlatformServices& services, const QString& programFolder,
+                                      int splashMilliseconds)
 {
     // The form names the OCR face by its usual name; this platform ships it as "OCRA".
     QFont::insertSubstitution("OCR A Extended", "OCRA");
 
-    const QString programFolder = QCoreApplication::applicationDirPath() + "/";
+    // The splash shows the brand before the settings are loaded by the main window.
     quill::IniFile ini;
     ini.load((programFolder + quill::SettingsFileName).toStdString());
     auto* splash = new TF_About(services, QString::fromStdString(ini.readString("Type", "Company", "")),
                                 programFolder, 1);
     splash->Timer1.setInterval(splashMilliseconds);
     splash->show();
-    app.processEvents();
+    QCoreApplication::processEvents();
 
-    app.setApplicationDisplayName(quill::ApplicationTitle);
-    TF_Main main(services, programFolder);
-    main.setSplash(splash);
+    QGuiApplication::setApplicationDisplayName(quill::ApplicationTitle);
+    auto main = std::make_unique<TF_Main>(services, programFolder);
+    main->setSplash(splash);
 
     // Keep the splash up for its full time, painting it meanwhile.
     if (splash->Timer1.isActive()) {
@@ -57,14 +58,18 @@ int RunProgram(QApplication& app, PlatformServices& services, int splashMillisec
         QObject::connect(&splash->Timer1, &QTimer::timeout, &wait, &QEventLoop::quit);
         wait.exec();
     }
+    return main;
+}
 
+int RunProgram(QApplication& app, PlatformServices& services)
+{
+    auto main = StartProgram(services, QCoreApplication::applicationDirPath() + "/");
     const QStringList missing = MissingFonts();
     if (!missing.isEmpty())
-        services.messageBox(nullptr, PlatformServices::BoxKind::Warning, quill::ApplicationTitle,
+        services.messageBox(main.get(), PlatformServices::BoxKind::Warning, quill::ApplicationTitle,
                             "These fonts are not installed, so printed forms will not come out right: " +
                                 missing.join(", ") + ".",
                             PlatformServices::bit(PlatformServices::Ok));
-
-    main.show();
+    main->show();
     return app.exec();
 }

@@ -2,12 +2,17 @@
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
 #include "TestServices.h"
+#include "Startup.h"
 #include "U_About.h"
+#include "U_Main.h"
 #include "U_Help.h"
 #include "U_YourAddress.h"
 #include "ZipEdit.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QPointer>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
@@ -200,4 +205,38 @@ TEST(Help, TheHelpFileOfTheBuildOpensAtItsContents)
     for (const char* topic : {"Contents", "Printer alignment", "numbering modes", "report log", "Database mode",
                               "Importing and exporting", "extra label"})
         EXPECT_TRUE(text.contains(topic, Qt::CaseInsensitive)) << topic;
+}
+
+TEST(Startup, SplashStaysForItsTimeAndGoesAtTheFirstShow)
+{
+    QTemporaryDir dir;
+    TestServices services;
+    QFile ini(dir.path() + "/quill4.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Me\n");
+    ini.close();
+    QElapsedTimer clock;
+    clock.start();
+    auto main = StartProgram(services, dir.path() + "/", 200);
+    EXPECT_GE(clock.elapsed(), 190);
+    QList<TF_About*> splashes;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* a = qobject_cast<TF_About*>(w); a && a->IsSplash == 1)
+            splashes.append(a);
+    ASSERT_EQ(splashes.size(), 1);
+    QPointer<TF_About> shown = splashes[0];
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_FALSE(shown->Timer1.isActive()); // fired once and switched itself off
+    main->show();
+    QApplication::processEvents();
+    QApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(shown.isNull());
+    EXPECT_EQ(main->windowTitle(), "Quillmark");
+    main->close();
+}
+
+TEST(Startup, TheFacesOfTheFormResolve)
+{
+    EXPECT_EQ(MissingFonts(), QStringList{});
 }
