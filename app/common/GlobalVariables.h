@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IniFile.h"
+#include "MailerNumber.h"
 
 #include <filesystem>
 #include <functional>
@@ -9,8 +10,10 @@
 namespace quill {
 
 /// The settings record: one value per key of "quill4.ini". Amounts, the customer ID, the
-/// serial number and the mailer numbers are held as the text read.
-struct Settings
+/// serial number and the mailer numbers are held as the text read. The numbering state
+/// (PrintBarCode, Increment, SerialNum, MailerNum) is its base, so the numbering steps work
+/// on the record itself.
+struct Settings : NumberingState
 {
     std::string Company;
     std::string Line1, Line2, Line3, Line4, City, State, Zip;
@@ -18,11 +21,7 @@ struct Settings
     std::string CertFee = "2.40";
     std::string Return = "1.85";
     std::string Restricted = "3.50";
-    bool PrintBarCode = true;
     std::string CustID = "000000000";
-    std::string SerialNum = "0000000";
-    bool Increment = true;
-    std::string MailerNum = "71000000000000000000";
     std::string PrintExtraLabel = "Yes";
     std::string ExtraLabel = "Addressed To";
     int LeftRight = 0;

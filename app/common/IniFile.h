@@ -58,9 +58,4 @@ private:
     std::string m_eol = "\n";
 };
 
-/// Parses an integer as the settings file and the numbering fields read them: an optional
-/// sign, then decimal digits or a hexadecimal number after "0x", "0X" or "$", all within the
-/// signed 32-bit range (hexadecimal up to eight digits, taken as the 32-bit pattern).
-std::optional<int> ParseInteger(std::string_view text);
-
 } // namespace quill
