@@ -93,7 +93,7 @@ TEST(AdvanceMailerNumber, PrePrintedModeStepsTheKeyedNumber)
     ASSERT_FALSE(AdvanceMailerNumber(s));
     EXPECT_EQ(s.MailerNum, BuildMailerNumber("123456789", "9999999", false));
     ASSERT_FALSE(StepBackMailerNumber(s));
-    EXPECT_EQ(s.MailerNum, BuildMailerNumber("123456789", "0000000", false));
+    EXPECT_EQ(s.MailerNum, BuildMailerNumber("123456789", "0000001", false)); // upwards skips 0000000
 
     // A keyed prefix is replaced and the check digit recomputed.
     s.Increment = true;
