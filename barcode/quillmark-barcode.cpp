@@ -1,0 +1,179 @@
+// quillmark-barcode: renders bar-code symbols to PNG files exactly as Quillmark draws them.
+
+#include "Barcode.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: quillmark-barcode --type TYPE [--scale N] [--height H] [--rotate 0|90|180|270] [--no-text]\n"
+    "                         [-o FILE.png] TEXT\n"
+    "       quillmark-barcode --type TYPE [options] --batch FILE --out-dir DIR\n"
+    "TYPE: code128, code39, code39ext, upca, int2of5, code93, ean13, ean8, ean128, postnet, upce, upc2, upc5\n"
+    "--batch renders one PNG per line of FILE, named by its line number (000001.png, ...).\n";
+
+int usage(const char* problem)
+{
+    if (problem)
+        std::fprintf(stderr, "quillmark-barcode: %s\n", problem);
+    std::fputs(Usage, stderr);
+    return 2;
+}
+
+std::optional<int> number(const char* text, int min, int max)
+{
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (!*text || *end || v < min || v > max)
+        return std::nullopt;
+    return static_cast<int>(v);
+}
+
+bool writePng(const QImage& image, const QString& file)
+{
+    // A bar-code bitmap holds two colours: a 1-bit PNG is small and quick to compress.
+    return ToMonoBitmap(image).save(file, "PNG", 50);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::map<std::string, TBarCodeType> types{
+        {"code128", bcCode128}, {"code39", bcCode39}, {"code39ext", bcCode39Ext}, {"upca", bcUPCA},
+        {"int2of5", bcInt2of5}, {"code93", bcCode93}, {"ean13", bcEAN13},         {"ean8", bcEAN8},
+        {"ean128", bcEAN128},   {"postnet", bcPOSTNET}, {"upce", bcUPCE},         {"upc2", bcUPC2ext},
+        {"upc5", bcUPC5ext},
+    };
+    std::optional<TBarCodeType> type;
+    int scale = 1, height = 50, rotate = 0;
+    bool text = true;
+    std::string output, batch, outDir;
+    std::optional<std::string> value;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (a == "--help" || a == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else if (a == "--type") {
+            const char* t = next();
+            if (!t || !types.count(t))
+                return usage("unknown or missing --type");
+            type = types.at(t);
+        } else if (a == "--scale") {
+            const char* v = next();
+            auto n = v ? number(v, 1, 100) : std::nullopt;
+            if (!n)
+                return usage("--scale takes a whole number from 1 to 100");
+            scale = *n;
+        } else if (a == "--height") {
+            const char* v = next();
+            auto n = v ? number(v, 1, 20000) : std::nullopt;
+            if (!n)
+                return usage("--height takes a whole number from 1 to 20000");
+            height = *n;
+        } else if (a == "--rotate") {
+            const char* v = next();
+            auto n = v ? number(v, 0, 270) : std::nullopt;
+            if (!n || *n % 90 != 0)
+                return usage("--rotate takes 0, 90, 180 or 270");
+            rotate = *n;
+        } else if (a == "--no-text") {
+            text = false;
+        } else if (a == "-o") {
+            const char* v = next();
+            if (!v)
+                return usage("-o needs a file name");
+            output = v;
+        } else if (a == "--batch") {
+            const char* v = next();
+            if (!v)
+                return usage("--batch needs a file");
+            batch = v;
+        } else if (a == "--out-dir") {
+            const char* v = next();
+            if (!v)
+                return usage("--out-dir needs a folder");
+            outDir = v;
+        } else if (a.size() > 1 && a[0] == '-' && !value) {
+            return usage(("unknown option " + a).c_str());
+        } else if (!value) {
+            value = a;
+        } else {
+            return usage("more than one TEXT");
+        }
+    }
+    if (!type)
+        return usage("--type is required");
+    if (batch.empty() == !value)
+        return usage(batch.empty() ? "TEXT or --batch is required" : "give TEXT or --batch, not both");
+    if (!batch.empty() && (outDir.empty() || !output.empty()))
+        return usage("--batch needs --out-dir and takes no -o");
+    if (batch.empty() && !outDir.empty())
+        return usage("--out-dir goes with --batch");
+
+    // Text drawing needs the platform's fonts; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QFont::insertSubstitution("Courier New", "Liberation Mono");
+
+    TBarcodeBmp bmp;
+    bmp.BeginLoading(); // one render per symbol, after every property is set
+    bmp.setScale(scale);
+    bmp.setHeight(height);
+    bmp.setInterpret(text);
+    bmp.setBarcodeType(*type);
+    bmp.setRotate(static_cast<TbcRotate>(rotate / 90));
+
+    if (value) {
+        bmp.setBarcodeText(*value);
+        bmp.Loaded();
+        const QString file = output.empty() ? QStringLiteral("barcode.png") : QString::fromStdString(output);
+        if (!writePng(bmp.Bitmap(), file)) {
+            std::fprintf(stderr, "quillmark-barcode: cannot write %s\n", file.toLocal8Bit().constData());
+            return 1;
+        }
+        return 0;
+    }
+
+    std::ifstream in(batch);
+    if (!in) {
+        std::fprintf(stderr, "quillmark-barcode: cannot read %s\n", batch.c_str());
+        return 1;
+    }
+    QDir dir(QString::fromStdString(outDir));
+    if (!dir.exists() && !QDir().mkpath(dir.path())) {
+        std::fprintf(stderr, "quillmark-barcode: cannot create %s\n", outDir.c_str());
+        return 1;
+    }
+    std::string line;
+    int count = 0;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        ++count;
+        bmp.BeginLoading();
+        bmp.setBarcodeText(line);
+        bmp.Loaded();
+        const QString file = dir.filePath(QString::asprintf("%06d.png", count));
+        if (!writePng(bmp.Bitmap(), file)) {
+            std::fprintf(stderr, "quillmark-barcode: cannot write %s\n", file.toLocal8Bit().constData());
+            return 1;
+        }
+    }
+    return 0;
+}
