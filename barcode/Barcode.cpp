@@ -51,6 +51,20 @@ Modules symbolModules(TBarCodeType type, const std::string& text)
     return {};
 }
 
+// Writes the w bytes of `in` in reverse order to `out`, eight at a time.
+void reverseRow(const uchar* in, uchar* out, int w)
+{
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+        uint64_t chunk;
+        std::memcpy(&chunk, in + w - x - 8, 8);
+        chunk = __builtin_bswap64(chunk);
+        std::memcpy(out + x, &chunk, 8);
+    }
+    for (; x < w; ++x)
+        out[x] = in[w - 1 - x];
+}
+
 // Turns a bitmap: pixel (x, y) of a w x h source goes to (h-1-y, x) for a quarter turn
 // clockwise, (w-1-x, h-1-y) for a half turn, (y, w-1-x) for a quarter turn back.
 QImage rotated(const QImage& src, TbcRotate rotate)
@@ -61,12 +75,8 @@ QImage rotated(const QImage& src, TbcRotate rotate)
     dst.setDotsPerMeterX(src.dotsPerMeterX());
     dst.setDotsPerMeterY(src.dotsPerMeterY());
     if (rotate == bcRotate180) {
-        for (int y = 0; y < h; ++y) {
-            const uchar* in = src.constScanLine(y);
-            uchar* out = dst.scanLine(h - 1 - y);
-            for (int x = 0; x < w; ++x)
-                out[w - 1 - x] = in[x];
-        }
+        for (int y = 0; y < h; ++y)
+            reverseRow(src.constScanLine(y), dst.scanLine(h - 1 - y), w);
     } else if (rotate == bcRotate90) {
         for (int y = 0; y < h; ++y) {
             const uchar* in = src.constScanLine(y);
@@ -334,13 +344,15 @@ QImage ToMonoBitmap(const QImage& bitmap)
     const QImage grey = bitmap.format() == QImage::Format_Grayscale8
                             ? bitmap
                             : bitmap.convertToFormat(QImage::Format_Grayscale8);
-    for (int y = 0; y < grey.height(); ++y) {
+    const int w = grey.width();
+    const int h = grey.height();
+    const std::size_t bytesPerLine = static_cast<std::size_t>(mono.bytesPerLine());
+    for (int y = 0; y < h; ++y) {
         const uchar* in = grey.constScanLine(y);
         uchar* out = mono.scanLine(y);
-        std::memset(out, 0, static_cast<std::size_t>(mono.bytesPerLine()));
-        for (int x = 0; x < grey.width(); ++x)
-            if (in[x] >= 128)
-                out[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+        std::memset(out, 0, bytesPerLine);
+        for (int x = 0; x < w; ++x)
+            out[x >> 3] |= static_cast<uchar>((in[x] >> 7) << (7 - (x & 7))); // white is bit 1
     }
     return mono;
 }

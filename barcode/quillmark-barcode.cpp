@@ -2,15 +2,21 @@
 
 #include "Barcode.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <malloc.h>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -42,8 +48,32 @@ std::optional<int> number(const char* text, int min, int max)
 
 bool writePng(const QImage& image, const QString& file)
 {
-    // A bar-code bitmap holds two colours: a 1-bit PNG is small and quick to compress.
-    return ToMonoBitmap(image).save(file, "PNG", 50);
+    // A bar-code bitmap holds two colours: a 1-bit PNG is small and quick to compress. It
+    // is encoded in memory and written with one call, so a batch of thousands of files
+    // costs the file system no more than it must.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!ToMonoBitmap(image).save(&buffer, "PNG", 50))
+        return false;
+    const QByteArray name = QFile::encodeName(file);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const char* p = png.constData();
+    qsizetype left = png.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<std::size_t>(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ::close(fd);
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return ::close(fd) == 0;
 }
 
 } // namespace
@@ -125,11 +155,18 @@ int main(int argc, char** argv)
     if (batch.empty() && !outDir.empty())
         return usage("--out-dir goes with --batch");
 
+    // Every symbol allocates and frees the same few bitmaps: keep the freed memory rather
+    // than giving it back to the system each time.
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+
     // Text drawing needs the platform's fonts; no window is ever shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QFont::insertSubstitution("Courier New", "Liberation Mono");
+    std::unique_ptr<QGuiApplication> app;
+    if (text) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
 
     TBarcodeBmp bmp;
     bmp.BeginLoading(); // one render per symbol, after every property is set
