@@ -1,6 +1,8 @@
 #include "PlatformServices.h"
 
+#include "PrinterPage.h"
 #include "U_Help.h"
+#include "U_PrinterSetup.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,7 +18,9 @@ int QtPlatformServices::messageBox(QWidget* parent, BoxKind kind, const QString&
 {
     QMessageBox box(parent);
     box.setWindowTitle(caption);
-    box.setText(text);
+    QString shown = text;
+    shown.replace("\r\n", "\n").replace('\r', '\n'); // texts break lines the old way too
+    box.setText(shown);
     switch (kind) {
     case BoxKind::Error:
         box.setIcon(QMessageBox::Critical);
@@ -75,3 +79,25 @@ void QtPlatformServices::openUrl(const QUrl& url) { QDesktopServices::openUrl(ur
 void QtPlatformServices::showHelp(const QString& helpFile) { TF_Help::showFile(helpFile); }
 
 void QtPlatformServices::exitProgram(int status) { std::exit(status); }
+
+std::shared_ptr<quill::printing::PageDevice> QtPlatformServices::pageDevice(const QString& programFolder)
+{
+    // Until the user chooses, the system's default printer prints; with none installed every
+    // form becomes a PDF file beside the program.
+    QString printer = m_printerName;
+    if (!m_chosen)
+        printer = DefaultPrinterName();
+    if (printer.isEmpty())
+        return std::make_shared<quill::printing::PdfFolderPage>(programFolder + "Printed");
+    return std::make_shared<PrinterPage>(printer);
+}
+
+bool QtPlatformServices::printerSetup(QWidget* parent)
+{
+    TF_PrinterSetup dialog(m_chosen ? m_printerName : DefaultPrinterName(), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_printerName = dialog.printerName();
+    m_chosen = true;
+    return true;
+}

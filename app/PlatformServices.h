@@ -4,6 +4,12 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <memory>
+
+namespace quill::printing {
+class PageDevice;
+}
+
 class QDialog;
 class QWidget;
 
@@ -39,6 +45,12 @@ public:
     /// Ends the program with the given exit status.
     virtual void exitProgram(int status) = 0;
 
+    /// The page device of the next print job on the chosen printer; with no printer
+    /// installed, or "PDF files" chosen, a PDF file in `programFolder`/Printed.
+    virtual std::shared_ptr<quill::printing::PageDevice> pageDevice(const QString& programFolder) = 0;
+    /// The printer setup: chooses the printer every later job uses. False when cancelled.
+    virtual bool printerSetup(QWidget* parent) = 0;
+
     // Conveniences over messageBox.
     void error(QWidget* parent, const QString& text) { messageBox(parent, BoxKind::Error, "Error", text, bit(Ok)); }
     void information(QWidget* parent, const QString& text)
@@ -64,4 +76,10 @@ public:
     void openUrl(const QUrl& url) override;
     void showHelp(const QString& helpFile) override;
     void exitProgram(int status) override;
+    std::shared_ptr<quill::printing::PageDevice> pageDevice(const QString& programFolder) override;
+    bool printerSetup(QWidget* parent) override;
+
+private:
+    bool m_chosen = false;  // the user picked in the printer setup
+    QString m_printerName; // empty: PDF files
 };

@@ -4,7 +4,12 @@
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
 #include "PlatformServices.h"
+#include "PageDevice.h"
 #include "U_About.h"
+#include "U_Align.h"
+#include "U_CertPrint.h"
+#include "U_ExtraLabel.h"
+#include "U_Mailer.h"
 #include "U_CommonAPI.h"
 #include "U_YourAddress.h"
 #include "ZipEdit.h"
@@ -227,6 +232,7 @@ void TF_Main::buildControls()
         setTabOrder(order[i], order[i + 1]);
 
     connect(btnChangeYourAddress, &QPushButton::clicked, this, &TF_Main::YourNameAddress1Click);
+    connect(btnPrint, &QPushButton::clicked, this, &TF_Main::btnPrintClick);
     connect(btnPaste, &QPushButton::clicked, this, &TF_Main::btnPasteClick);
     connect(btnClear, &QPushButton::clicked, this, &TF_Main::btnClearClick);
     connect(cbRestricted, &QCheckBox::clicked, this, &TF_Main::cbRestrictedClick);
@@ -303,6 +309,11 @@ void TF_Main::buildMenu()
     MIAbout = help->addAction("&About");
 
     connect(MIExit, &QAction::triggered, this, &TF_Main::MIExitClick);
+    connect(MIPrint, &QAction::triggered, this, &TF_Main::MIPrintClick);
+    connect(MailerNumber1, &QAction::triggered, this, &TF_Main::MailerNumber1Click);
+    connect(MIPrinterSetup, &QAction::triggered, this, &TF_Main::MIPrinterSetupClick);
+    connect(MIPrinterAlignment, &QAction::triggered, this, &TF_Main::MIPrinterAlignmentClick);
+    connect(MIExtraLabel, &QAction::triggered, this, &TF_Main::MIExtraLabelClick);
     connect(YourNameAddress1, &QAction::triggered, this, &TF_Main::YourNameAddress1Click);
     connect(PrintBarCodeMI, &QAction::triggered, this, &TF_Main::PrintBarCodeMIClick);
     connect(DontPrintBarCodeMI, &QAction::triggered, this, &TF_Main::DontPrintBarCodeMIClick);
@@ -386,7 +397,7 @@ void TF_Main::FormFirstShow()
     ShowSenderLabels();
     if (m_settings.PrintBarCode && m_settings.CustID == "00-000-0000") {
         m_services.information(this, CustomerIdNotice);
-        // The Mailer Number dialog follows here once it exists.
+        showMailerDialog(false); // no stepping here: OK stores what was entered
     }
     if (m_settings.BarCodeApp) {
         int pressed = MessageBoxWithButtons(m_services, RegistrationCaption, RegistrationText,
@@ -537,6 +548,176 @@ void TF_Main::ShowSenderLabels()
     const auto labels = quill::PlaceCityLine({s.Line1, s.Line2, s.Line3, s.Line4}, cityLine);
     for (int i = 0; i < 5; ++i)
         lblYourAddress[i]->setText(q(labels[static_cast<std::size_t>(i)]));
+}
+
+// Printing one mailer ---------------------------------------------------------------------
+
+namespace {
+constexpr const char* DashedZeros = "00-000-0000";
+constexpr const char* DashedZerosRefused =
+    "You can not print a Mailer with \"00-000-0000\" as a Customer ID.\r\rPlease enter in a Customer ID, and "
+    "try again.";
+
+/// The hourglass while a command runs; the normal cursor again however it ends.
+struct BusyCursor
+{
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+std::string withoutDashes(const std::string& s)
+{
+    std::string out;
+    for (char c : s)
+        if (c != '-')
+            out += c;
+    return out;
+}
+} // namespace
+
+bool TF_Main::showMailerDialog(bool withDontShow)
+{
+    TF_Mailer dialog(m_services, m_settings, ShowMailerDialog, withDontShow, this);
+    return m_services.execDialog(dialog) == QDialog::Accepted;
+}
+
+void TF_Main::btnPrintClick()
+{
+    const quill::Settings before = m_settings;
+    auto restore = [&] {
+        m_settings.SerialNum = before.SerialNum;
+        m_settings.CustID = before.CustID;
+        m_settings.MailerNum = before.MailerNum;
+    };
+    if (auto error = quill::AdvanceMailerNumber(m_settings)) {
+        m_services.error(this, q(error->message));
+        return;
+    }
+    if (ShowMailerDialog && !showMailerDialog(true)) {
+        restore();
+        return;
+    }
+    if (m_settings.PrintBarCode && m_settings.CustID == DashedZeros) {
+        m_services.error(this, DashedZerosRefused);
+        restore();
+        return;
+    }
+    PrintMailer();
+}
+
+void TF_Main::MIPrintClick() { btnPrintClick(); }
+
+void TF_Main::PrintMailer()
+{
+    BusyCursor busy;
+    quill::printing::FormData d;
+    for (int i = 0; i < 5; ++i)
+        d.sender[static_cast<std::size_t>(i)] = lblYourAddress[i]->text();
+    d.senderZip = q(m_settings.Zip);
+
+    QStringList memo = memoAddress->lines();
+    std::array<std::string, 4> four;
+    for (int i = 0; i < 4; ++i)
+        four[static_cast<std::size_t>(i)] = i < memo.size() ? s8(memo[i]) : std::string();
+    const QString city = editCity->text().trimmed();
+    const QString state = editState->text().trimmed();
+    const QString zip = q(quill::TrimZip(s8(editZip->maskedText())));
+    const auto block = quill::PlaceCityLine(four, quill::CityLine(s8(city), s8(state), s8(zip)));
+    for (std::size_t i = 0; i < 5; ++i)
+        d.recipient[i] = q(block[i]);
+    d.recipientZip = zip;
+    d.re = editRe->text().left(25);
+    d.comment = editComment->text();
+    if (m_settings.PrintBarCode) {
+        d.numberSource = q(withoutDashes(m_settings.CustID));
+        d.serialNumber = q(m_settings.SerialNum);
+    } else {
+        d.numberSource = q(m_settings.MailerNum);
+    }
+    d.postage = editPostage->text();
+    d.certifiedFee = editCertFee->text();
+    d.returnReceiptFee = editReturn->text();
+    d.restrictedFee = editRestricted->text();
+    d.total = editTotal->text();
+    d.leftRight = QString::number(m_settings.LeftRight);
+    d.topBottom = QString::number(m_settings.TopBottom);
+    d.printExtraLabel = q(m_settings.PrintExtraLabel);
+    d.extraLabel = q(m_settings.ExtraLabel);
+
+    auto device = m_services.pageDevice(m_programFolder);
+    const quill::printing::PrintResult printed =
+        quill::printing::DrawMailerForm(d, m_settings.PrintBarCode, FontDialog1, *device);
+    if (printed.error) {
+        // The number stays used: the next piece takes the next one.
+        m_services.messageBox(this, PlatformServices::BoxKind::Error, quill::ApplicationTitle, *printed.error,
+                              PlatformServices::bit(PlatformServices::Ok));
+        return;
+    }
+    // The form is with the printer: its number must never be issued again.
+    if (auto error = quill::SaveNumbering(m_settings, s8(settingsPath())))
+        m_services.error(this, q(*error));
+    MarkPrinted();
+
+    if (auto* pdf = dynamic_cast<quill::printing::PdfPage*>(device.get()); pdf && !m_toldPdfFolder) {
+        m_toldPdfFolder = true;
+        m_services.information(this, "No printer is installed, so the form was saved as a PDF file:\n" +
+                                         pdf->fileName() + "\n\nEvery form is saved in that folder until you "
+                                         "choose a printer under Options > Print Options > Printer Setup.");
+    }
+
+    PieceRecord piece;
+    for (int i = 0; i < 4; ++i)
+        piece.lines.append(i < memo.size() ? memo[i] : QString());
+    piece.city = city;
+    piece.state = state;
+    piece.zip = zip;
+    piece.mailerNumber = printed.mailerNumber;
+    piece.postage = d.postage;
+    piece.certifiedFee = d.certifiedFee;
+    piece.returnReceiptFee = d.returnReceiptFee;
+    piece.restrictedFee = d.restrictedFee;
+    piece.total = d.total;
+    piece.comment = d.comment;
+    piece.re = editRe->text();
+    LogPiece(piece);
+}
+
+void TF_Main::LogPiece(const PieceRecord&)
+{
+    // The report log's record of the piece is appended here.
+}
+
+void TF_Main::MailerNumber1Click()
+{
+    const std::string serial = withoutDashes(m_settings.SerialNum).substr(0, 7);
+    const std::string custId = withoutDashes(m_settings.CustID);
+    const std::string mailerNum = m_settings.MailerNum;
+    if (auto error = quill::AdvanceMailerNumber(m_settings)) {
+        m_services.error(this, q(error->message));
+        return;
+    }
+    if (!showMailerDialog(false)) {
+        m_settings.SerialNum = serial;
+        m_settings.CustID = custId;
+        m_settings.MailerNum = mailerNum;
+        return;
+    }
+    if (auto error = quill::StepBackMailerNumber(m_settings))
+        m_services.error(this, q(error->message));
+}
+
+void TF_Main::MIPrinterSetupClick() { m_services.printerSetup(this); }
+
+void TF_Main::MIPrinterAlignmentClick()
+{
+    TF_Align dialog(m_settings, this);
+    m_services.execDialog(dialog);
+}
+
+void TF_Main::MIExtraLabelClick()
+{
+    TF_ExtraLabel dialog(m_settings, this);
+    m_services.execDialog(dialog);
 }
 
 // Printed and editable states -------------------------------------------------------------

@@ -32,7 +32,7 @@ public:
     ~TF_Main() override;
 
     /// The splash to close at the first show.
-    void setSplash(TF_About* splash) { m_splash = splash; }
+    void setSplash(QWidget* splash) { m_splash = splash; }
 
     quill::Settings& settings() { return m_settings; }
     const QString& ProgramFolder() const { return m_programFolder; }
@@ -58,6 +58,15 @@ public:
     // Sender address
     void YourNameAddress1Click();
     void ShowSenderLabels();
+
+    // Printing one mailer
+    void btnPrintClick();
+    void MIPrintClick();
+    void PrintMailer();
+    void MailerNumber1Click();
+    void MIPrinterSetupClick();
+    void MIPrinterAlignmentClick();
+    void MIExtraLabelClick();
 
     // Printed and editable states
     void MarkPrinted();
@@ -140,6 +149,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// What the report log records of a printed piece.
+    struct PieceRecord
+    {
+        QStringList lines; // the four memo lines as entered
+        QString city, state, zip, mailerNumber, postage, certifiedFee, returnReceiptFee, restrictedFee, total;
+        QString comment, re;
+    };
+    /// The one place a printed piece is recorded in the report log.
+    void LogPiece(const PieceRecord& piece);
+    /// Runs the Mailer Number dialog; true on OK.
+    bool showMailerDialog(bool withDontShow);
     void buildControls();
     void buildMenu();
     void FormCreate();
@@ -153,8 +173,9 @@ private:
     QString m_programFolder;
     QString m_reportFileName;
     quill::Settings m_settings;
-    QPointer<TF_About> m_splash;
+    QPointer<QWidget> m_splash;
     bool m_firstShow = false;
     bool m_closed = false;
     bool m_inMemoChange = false;
+    bool m_toldPdfFolder = false;
 };

@@ -11,6 +11,28 @@ constexpr const char* PrintAlign = "Print Align";
 constexpr const char* SystemPath = "System Path";
 } // namespace
 
+namespace {
+void storeNumbering(const Settings& s, IniFile& ini)
+{
+    ini.writeBool(Values, "PrintBarCode", s.PrintBarCode);
+    ini.writeString(Values, "CustID", s.CustID);
+    ini.writeString(Values, "SerialNum", s.SerialNum);
+    ini.writeBool(Values, "Increment", s.Increment);
+    ini.writeString(Values, "MailerNum", s.MailerNum);
+}
+
+std::optional<std::string> rewrite(const std::filesystem::path& file, const std::function<void(IniFile&)>& change)
+{
+    IniFile ini;
+    ini.load(file); // keep whatever else the file holds now
+    change(ini);
+    std::string why;
+    if (!ini.save(file, &why))
+        return "Unable to write to " + file.string();
+    return std::nullopt;
+}
+} // namespace
+
 Settings DefaultSettings(const std::string& programFolder)
 {
     Settings s;
@@ -72,11 +94,7 @@ void StoreSettings(const Settings& s, IniFile& ini)
     ini.writeString(Values, "CertFee", s.CertFee);
     ini.writeString(Values, "Return", s.Return);
     ini.writeString(Values, "Restricted", s.Restricted);
-    ini.writeBool(Values, "PrintBarCode", s.PrintBarCode);
-    ini.writeString(Values, "CustID", s.CustID);
-    ini.writeString(Values, "SerialNum", s.SerialNum);
-    ini.writeBool(Values, "Increment", s.Increment);
-    ini.writeString(Values, "MailerNum", s.MailerNum);
+    storeNumbering(s, ini);
     ini.writeString(Printing, "PrintExtraLabel", s.PrintExtraLabel);
     ini.writeString(Printing, "ExtraLabel", s.ExtraLabel);
     ini.writeInteger(PrintAlign, "LeftRight", s.LeftRight);
@@ -87,15 +105,14 @@ void StoreSettings(const Settings& s, IniFile& ini)
     ini.writeString(SystemPath, "default", s.Default);
 }
 
+std::optional<std::string> SaveNumbering(const Settings& settings, const std::filesystem::path& file)
+{
+    return rewrite(file, [&](IniFile& ini) { storeNumbering(settings, ini); });
+}
+
 std::optional<std::string> SaveSettings(const Settings& settings, const std::filesystem::path& file)
 {
-    IniFile ini;
-    ini.load(file); // keep whatever else the file holds now
-    StoreSettings(settings, ini);
-    std::string why;
-    if (!ini.save(file, &why))
-        return "Unable to write to " + file.string();
-    return std::nullopt;
+    return rewrite(file, [&](IniFile& ini) { StoreSettings(settings, ini); });
 }
 
 } // namespace quill

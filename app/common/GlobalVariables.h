@@ -57,4 +57,9 @@ void StoreSettings(const Settings& settings, IniFile& ini);
 /// returns "Unable to write to <path>" and the old file is unchanged.
 std::optional<std::string> SaveSettings(const Settings& settings, const std::filesystem::path& file);
 
+/// Writes the numbering keys (PrintBarCode, CustID, SerialNum, Increment, MailerNum) into
+/// the settings file at once, keeping every other line, so that a number that went to the
+/// printer is never issued again, even after a crash. Same failure as SaveSettings.
+std::optional<std::string> SaveNumbering(const Settings& settings, const std::filesystem::path& file);
+
 } // namespace quill

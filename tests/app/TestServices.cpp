@@ -64,3 +64,11 @@ void TestServices::showHelp(const QString& helpFile)
     events.append("help:" + helpFile);
     helpFiles.append(helpFile);
 }
+
+std::shared_ptr<quill::printing::PageDevice> TestServices::pageDevice(const QString&)
+{
+    events.append("page");
+    auto page = makePage ? makePage() : std::make_shared<quill::printing::RecordingPage>(300);
+    pages.push_back(page);
+    return page;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageDevice.h"
 #include "PlatformServices.h"
 
 #include <QDialog>
@@ -34,6 +35,12 @@ public:
     void openUrl(const QUrl& url) override;
     void showHelp(const QString& helpFile) override;
     void exitProgram(int status) override { exits.push_back(status); }
+    std::shared_ptr<quill::printing::PageDevice> pageDevice(const QString& programFolder) override;
+    bool printerSetup(QWidget*) override
+    {
+        events.append("printer setup");
+        return true;
+    }
 
     /// Queues the handler for the next dialog; `handler` sees it shown and may act on it.
     void onDialog(DialogHandler handler) { dialogHandlers.push_back(std::move(handler)); }
@@ -49,6 +56,9 @@ public:
     std::vector<QUrl> urls;
     QStringList helpFiles;
     std::vector<int> exits;
+    /// Makes the page of each job; by default a recording page at 300 dpi.
+    std::function<std::shared_ptr<quill::printing::PageDevice>()> makePage;
+    std::vector<std::shared_ptr<quill::printing::PageDevice>> pages; // every job's page, in order
 };
 
 /// Finds a child by its object name and type or fails the test.

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+namespace quill {
+struct Settings;
+}
+class QComboBox;
+class QPushButton;
+class QRadioButton;
+
+/// "Extra Label": whether an address is printed on the form's extra label, and which.
+class TF_ExtraLabel : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TF_ExtraLabel(quill::Settings& settings, QWidget* parent = nullptr);
+
+    QRadioButton* rbYes;
+    QRadioButton* rbNo;
+    QComboBox* cbExtraLabel;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+
+private:
+    void rgExtraLabelClick();
+    void btnOKClick();
+    quill::Settings& m_settings;
+};

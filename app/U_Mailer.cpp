@@ -1,0 +1,264 @@
+#include "U_Mailer.h"
+
+#include "GlobalVariables.h"
+#include "MaskEdit.h"
+#include "PlatformServices.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr const char* DnBAddress = "www.dnb.com";
+constexpr int BaseWidth = 340;
+constexpr int BaseHeight = 150;
+
+QLabel* para(QWidget* parent, const QString& text, bool bold = false)
+{
+    auto* l = new QLabel(text, parent);
+    l->setWordWrap(true);
+    l->setTextFormat(Qt::RichText);
+    if (bold) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    return l;
+}
+
+void centre(QWidget* w)
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        w->move(screen->availableGeometry().center() - w->rect().center());
+}
+
+} // namespace
+
+QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName("panelBarCode");
+    auto* v = new QVBoxLayout(panel);
+    v->setContentsMargins(6, 4, 6, 4);
+    v->setSpacing(3);
+    v->addWidget(para(panel, "Customer ID:", true));
+    v->addWidget(para(panel, "You may request a nine-digit customer ID (i.e., your DUNS number) from your postal "
+                             "representative or by contacting Dun &amp; Bradstreet by telephone at 800-333-0505 or "
+                             "via Internet at"));
+    auto* address = new QLabel(DnBAddress, panel);
+    address->setObjectName("LabelDnB");
+    if (link) {
+        QFont f = address->font();
+        f.setUnderline(true);
+        address->setFont(f);
+        QPalette p = address->palette();
+        p.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        address->setPalette(p);
+        address->setCursor(Qt::PointingHandCursor);
+        *link = address;
+    }
+    v->addWidget(address);
+    v->addWidget(para(panel, "This number uniquely identifies business entities at specific physical addresses. "
+                             "&nbsp;If you are generating mailings at multiple locations, you must use the DUNS "
+                             "number appropriate for each mailing location."));
+    v->addWidget(para(panel, "Identifier Serial Number:", true));
+    v->addWidget(para(panel, "This number must remain unique for at least 2 years in order to ensure that it "
+                             "identifies only one mailpiece."));
+    return panel;
+}
+
+TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool& showMailerDialog,
+                     bool showDontShow, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_services(services), m_settings(settings), m_showMailerDialog(showMailerDialog),
+      m_barCodeMode(settings.PrintBarCode)
+{
+    setObjectName("F_Mailer");
+    setFixedSize(BaseWidth, BaseHeight);
+
+    const QString custHint = "Click on \"Help\" for information on the Customer ID";
+    const QString serialHint = "Click on \"Help\" for information on the Identifier Serial Number";
+
+    gbPrintBarcode = new QGroupBox(this);
+    gbPrintBarcode->setGeometry(8, 6, BaseWidth - 16, 92);
+    auto* custLabel = new QLabel("Mailer Number", gbPrintBarcode);
+    custLabel->setGeometry(10, 14, 180, 22);
+    custLabel->setToolTip(custHint);
+    editCustID = new DigitsEdit(9, gbPrintBarcode);
+    editCustID->setObjectName("editCustID");
+    editCustID->setGeometry(200, 14, 110, 24);
+    editCustID->setToolTip(serialHint);
+    auto* serialLabel = new QLabel("Enter Identifier Serial Number", gbPrintBarcode);
+    serialLabel->setGeometry(10, 52, 185, 22);
+    serialLabel->setToolTip(serialHint);
+    editSerialNum = new DigitsEdit(7, gbPrintBarcode);
+    editSerialNum->setObjectName("editSerialNum");
+    editSerialNum->setGeometry(200, 52, 110, 24);
+    editSerialNum->setToolTip(serialHint);
+
+    gbNoBarCode = new QGroupBox(this);
+    gbNoBarCode->setGeometry(8, 6, BaseWidth - 16, 92);
+    auto* mailerLabel = new QLabel("22 Digit Mailer Number", gbNoBarCode);
+    mailerLabel->setGeometry(10, 8, 200, 20);
+    editMailerNum = new DigitsEdit(22, gbNoBarCode);
+    editMailerNum->setObjectName("editMailerNum");
+    editMailerNum->setGeometry(10, 28, BaseWidth - 40, 24);
+    rgCountType = new QGroupBox("Count Type", gbNoBarCode);
+    rgCountType->setGeometry(10, 54, BaseWidth - 40, 36);
+    rbIncrement = new QRadioButton("Increment", rgCountType);
+    rbIncrement->setGeometry(10, 14, 120, 20);
+    rbDecrement = new QRadioButton("Decrement", rgCountType);
+    rbDecrement->setGeometry(150, 14, 120, 20);
+
+    cbDontShow = new QCheckBox("Do not show this screen again", this);
+    cbDontShow->setObjectName("cbDontShow");
+    cbDontShow->setGeometry(16, 104, 260, 22);
+    cbDontShow->setVisible(showDontShow);
+    cbDontShow->setChecked(false);
+
+    btnOK = new QPushButton("OK", this);
+    btnCancel = new QPushButton("Cancel", this);
+    btnHelp = new QPushButton("Help", this);
+    btnOK->setObjectName("btnOK");
+    btnCancel->setObjectName("btnCancel");
+    btnHelp->setObjectName("btnHelp");
+    for (QPushButton* b : {btnOK, btnCancel, btnHelp})
+        b->setAutoDefault(false);
+
+    panelBarCode = MakeCustomerIdHelp(this, &LabelDnB);
+    panelBarCode->hide();
+    panelMailerNum = new QFrame(this);
+    panelMailerNum->setObjectName("panelMailerNum");
+    auto* v = new QVBoxLayout(panelMailerNum);
+    v->setContentsMargins(6, 4, 6, 4);
+    v->setSpacing(3);
+    v->addWidget(para(panelMailerNum, "You have chosen not to print the bar code's, thus your mailers must have the "
+                                      "bar code already printed on them. &nbsp;You must enter all 22 digits of the "
+                                      "next Mailer Number in your printer."));
+    v->addWidget(para(panelMailerNum, "Increment/Decrement:", true));
+    auto* box = new QPlainTextEdit(panelMailerNum);
+    box->setPlainText("You can select either \"Increment\", or \"Decrement\" depending on the order you have the "
+                      "Mailer's in your printer. Some printers  pull paper from the bottom of the pile and some "
+                      "from the top. Thus if your printer takes paper from the bottom of the pile, you must use the "
+                      "mailer number from the bottom of the pile of mailers and have the counter decrement the "
+                      "number for each new label.");
+    box->setReadOnly(true);
+    box->setFrameStyle(QFrame::NoFrame);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->viewport()->setAutoFillBackground(false);
+    box->setFixedHeight(86);
+    v->addWidget(box);
+    v->addWidget(para(panelMailerNum, "To determine the order of your mailer numbers, look at the last 10 digits of "
+                                      "the Mailer Number and ignore the last digit. &nbsp;The remaining 9 digits "
+                                      "will be your <b>unique number</b>. These <b>unique numbers</b> should be "
+                                      "consecutive."));
+    panelMailerNum->hide();
+
+    for (DigitsEdit* e : {editCustID, editSerialNum, editMailerNum})
+        e->installEventFilter(this);
+    LabelDnB->installEventFilter(this);
+    connect(btnOK, &QPushButton::clicked, this, &TF_Mailer::btnOKClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnHelp, &QPushButton::clicked, this, &TF_Mailer::btnHelpClick);
+
+    FormCreate();
+    FormShow();
+}
+
+void TF_Mailer::FormCreate()
+{
+    setWindowTitle("Mailer Number");
+    gbPrintBarcode->setVisible(m_barCodeMode);
+    gbNoBarCode->setVisible(!m_barCodeMode);
+    if (m_barCodeMode) {
+        editSerialNum->setDigits(QString::fromStdString(m_settings.SerialNum));
+        editCustID->setDigits(QString::fromStdString(m_settings.CustID));
+        setTabOrder(editCustID, editSerialNum);
+        setTabOrder(editSerialNum, cbDontShow);
+        editCustID->setFocus();
+    } else {
+        editMailerNum->setDigits(QString::fromStdString(m_settings.MailerNum));
+        (m_settings.Increment ? rbIncrement : rbDecrement)->setChecked(true);
+        setTabOrder(editMailerNum, rbIncrement);
+        setTabOrder(rbIncrement, cbDontShow);
+        editMailerNum->setFocus();
+    }
+    setTabOrder(cbDontShow, btnOK);
+    setTabOrder(btnOK, btnCancel);
+    setTabOrder(btnCancel, btnHelp);
+}
+
+void TF_Mailer::FormShow()
+{
+    int h = BaseHeight;
+    if (!cbDontShow->isHidden())
+        h += 32;
+    setFixedSize(width(), h);
+    const int buttonsTop = (cbDontShow->isHidden() ? 104 : 136);
+    btnOK->setGeometry(width() - 3 * 84, buttonsTop, 76, 26);
+    btnCancel->setGeometry(width() - 2 * 84, buttonsTop, 76, 26);
+    btnHelp->setGeometry(width() - 84, buttonsTop, 76, 26);
+    centre(this);
+}
+
+void TF_Mailer::btnHelpClick()
+{
+    QFrame* panel = m_barCodeMode ? panelBarCode : panelMailerNum;
+    const int extra = m_barCodeMode ? 152 : 200;
+    const int top = height();
+    setFixedSize(385, height() + extra);
+    panel->setGeometry(4, top, 385 - 8, extra - 4); // below the buttons; the check box shifts it with them
+    panel->show();
+    btnHelp->setEnabled(false);
+    centre(this);
+}
+
+bool TF_Mailer::refuseIncomplete(DigitsEdit* field)
+{
+    if (!field->isVisibleTo(this) || !field->incomplete())
+        return false;
+    m_refusing = true;
+    m_services.messageBox(this, PlatformServices::BoxKind::Error, quill::ApplicationTitle, InvalidInput,
+                          PlatformServices::bit(PlatformServices::Ok));
+    field->setFocus();
+    m_refusing = false;
+    return true;
+}
+
+void TF_Mailer::btnOKClick()
+{
+    for (DigitsEdit* e : {editCustID, editSerialNum, editMailerNum})
+        if (refuseIncomplete(e))
+            return;
+    if (m_barCodeMode) {
+        m_settings.CustID = editCustID->digits().trimmed().toStdString();
+        m_settings.SerialNum = editSerialNum->digits().trimmed().toStdString();
+    } else {
+        m_settings.MailerNum = editMailerNum->digits().trimmed().toStdString();
+        m_settings.Increment = rbIncrement->isChecked();
+    }
+    m_showMailerDialog = !cbDontShow->isChecked();
+    accept();
+}
+
+bool TF_Mailer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && !m_refusing) {
+        auto reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* field = qobject_cast<DigitsEdit*>(watched);
+        if (field && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            refuseIncomplete(field);
+    } else if (watched == LabelDnB && event->type() == QEvent::MouseButtonRelease) {
+        m_services.openUrl(QUrl(QString("https://") + DnBAddress));
+    }
+    return QDialog::eventFilter(watched, event);
+}
