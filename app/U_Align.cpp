@@ -95,6 +95,7 @@ TF_Align::TF_Align(quill::Settings& settings, QWidget* parent)
 
     spinLeftRight->setValue(settings.LeftRight);
     SpinUpDown->setValue(settings.TopBottom);
+    btnOK->setDefault(true); // Enter confirms
     connect(btnOK, &QPushButton::clicked, this, &TF_Align::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     if (QScreen* screen = QGuiApplication::primaryScreen())

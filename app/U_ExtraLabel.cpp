@@ -74,6 +74,7 @@ TF_ExtraLabel::TF_ExtraLabel(quill::Settings& settings, QWidget* parent)
 
     connect(rbYes, &QRadioButton::clicked, this, &TF_ExtraLabel::rgExtraLabelClick);
     connect(rbNo, &QRadioButton::clicked, this, &TF_ExtraLabel::rgExtraLabelClick);
+    btnOK->setDefault(true); // Enter confirms
     connect(btnOK, &QPushButton::clicked, this, &TF_ExtraLabel::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -166,6 +166,7 @@ TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool
     for (DigitsEdit* e : {editCustID, editSerialNum, editMailerNum})
         e->installEventFilter(this);
     LabelDnB->installEventFilter(this);
+    btnOK->setDefault(true); // Enter confirms
     connect(btnOK, &QPushButton::clicked, this, &TF_Mailer::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnHelp, &QPushButton::clicked, this, &TF_Mailer::btnHelpClick);

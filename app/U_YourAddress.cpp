@@ -70,6 +70,7 @@ TF_YourAddress::TF_YourAddress(quill::Settings& settings, QWidget* parent) : QDi
     setTabOrder(editYourZip, btnOK);
     setTabOrder(btnOK, btnCancel);
 
+    btnOK->setDefault(true); // Enter confirms
     connect(btnOK, &QPushButton::clicked, this, &TF_YourAddress::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(memoYourAddress, &Memo::textChanged, this, &TF_YourAddress::memoYourAddressChange);
