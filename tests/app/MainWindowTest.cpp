@@ -172,6 +172,7 @@ TEST_F(MainWindow, CustomerIdOfDashedZerosShowsTheNoticeAtStart)
             EXPECT_EQ(services.boxes[0].kind, PlatformServices::BoxKind::Information);
             EXPECT_EQ(services.boxes[0].text,
                       "If you have labels without any Bar Code's, you must select a \"Customer ID\" number.");
+            EXPECT_EQ(services.events, (QStringList{"box:Information", "dialog:TF_Mailer"}));
         } else {
             EXPECT_TRUE(services.boxes.empty()) << c.custId << " " << c.barCodes;
         }

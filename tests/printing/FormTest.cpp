@@ -88,6 +88,8 @@ TEST(DrawMailerForm, EveryMarkOfTheFormAt300Dpi)
     EXPECT_EQ(page.begun, 1);
     EXPECT_EQ(page.ended, 1);
 
+    // Every text of tables B (7) and D (26 + 7 + 16 + 7) is one call.
+    EXPECT_EQ(page.texts.size(), 63u);
     // Table A and C: bitmaps, their places and sizes.
     ASSERT_EQ(page.bitmaps.size(), 5u); // A1, A2, A3, C1, C2
     EXPECT_EQ(page.bitmaps[0].target, QRect(186, 1230, 750, 225));
@@ -157,6 +159,19 @@ TEST(DrawMailerForm, EveryMarkOfTheFormAt300Dpi)
     for (const char* caption : {"RECEIPT", "FROM:", "SEND TO:", "FEES:", "TOTAL", "POSTMARK OR DATE"})
         EXPECT_NE(findText(page, caption, 1800, 33), nullptr) << caption;
     EXPECT_NE(findText(page, "", 1800, 25), nullptr); // the blank restricted fee is still one call
+}
+
+TEST(DrawMailerForm, BitmapPlacesAt600Dpi)
+{
+    RecordingPage page(600);
+    DrawMailerForm(sampleForm(), true, FontHolder, page);
+    ASSERT_EQ(page.bitmaps.size(), 5u);
+    EXPECT_EQ(page.bitmaps[0].target, QRect(372, 2460, 1500, 450));
+    EXPECT_EQ(page.bitmaps[0].bitmap.size(), QSize(176 * 9, 450));
+    EXPECT_EQ(page.bitmaps[1].target, QRect(2820, 3000, 1500, 450));
+    EXPECT_EQ(page.bitmaps[2].target, QRect(3120, 480, 1500, 240));
+    EXPECT_EQ(page.bitmaps[3].target, QRect(3180, 2130, 83 * 14, 84));
+    EXPECT_EQ(page.bitmaps[4].target, QRect(90, 3378, 123 * 14, 84));
 }
 
 TEST(DrawMailerForm, PrePrintedModeDrawsNoNumber)
