@@ -18,7 +18,9 @@ namespace {
 
 constexpr int ScreenDotsPerMeter = 3780; // 96 dpi: the point size of the text is screen points
 
-Modules symbolModules(TBarCodeType type, const std::string& text)
+} // namespace
+
+Modules SymbolModules(TBarCodeType type, const std::string& text)
 {
     switch (type) {
     case bcCode128:
@@ -50,6 +52,8 @@ Modules symbolModules(TBarCodeType type, const std::string& text)
     }
     return {};
 }
+
+namespace {
 
 // Writes the w bytes of `in` in reverse order to `out`, eight at a time.
 void reverseRow(const uchar* in, uchar* out, int w)
@@ -238,7 +242,7 @@ void TBarcodeBmp::RenderSymbol()
 
     const int b = m_interpret ? 5 * s : 0;
     if (!m_text.empty()) {
-        const Modules modules = symbolModules(m_type, m_text);
+        const Modules modules = SymbolModules(m_type, m_text);
         // Bars start at top and run barHeight rows; POSTNET's short bars stand on the base
         // line and leave the upper half white.
         int top = 0;

@@ -3,7 +3,9 @@
 #include <QFont>
 #include <QImage>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 /// The symbologies, with the ordinal values stored forms rely on.
@@ -72,6 +74,11 @@ private:
     TbcRotate m_rotate = bcNoRotate;
     bool m_loading = false;
 };
+
+namespace quill::barcode {
+/// The modules of one symbol of `type` for an already filtered text, quiet zones excluded.
+std::vector<uint8_t> SymbolModules(TBarCodeType type, const std::string& text);
+} // namespace quill::barcode
 
 /// A copy of a bar-code bitmap as a 1-bit image with the colour table {black, white}, for
 /// devices that embed images (a PDF then holds a few hundred bytes instead of a picture).

@@ -16,35 +16,7 @@ using namespace quill::barcode;
 
 namespace {
 
-Modules modulesOf(TBarCodeType type, const std::string& text)
-{
-    switch (type) {
-    case bcCode39:
-        return Code39Modules(text);
-    case bcCode39Ext:
-        return Code39ExtModules(text);
-    case bcCode93:
-        return Code93Modules(text);
-    case bcInt2of5:
-        return Interleaved2of5Modules(text);
-    case bcUPCA:
-        return UpcAModules(text);
-    case bcEAN13:
-        return Ean13Modules(text);
-    case bcEAN8:
-        return Ean8Modules(text);
-    case bcUPCE:
-        return UpcEModules(text);
-    case bcUPC2ext:
-        return Upc2Modules(text);
-    case bcUPC5ext:
-        return Upc5Modules(text);
-    case bcPOSTNET:
-        return PostnetModules(text);
-    default:
-        return Code128Modules(EncodeCode128(text, type == bcEAN128));
-    }
-}
+Modules modulesOf(TBarCodeType type, const std::string& text) { return SymbolModules(type, text); }
 
 // Runs zint, an independent encoder from Debian, and returns its module rows ("1"/"0").
 std::vector<std::string> zintRows(const std::string& type, const std::string& data)
