@@ -20,7 +20,7 @@ constexpr int ScreenDotsPerMeter = 3780; // 96 dpi: the point size of the text i
 
 } // namespace
 
-Modules SymbolModules(TBarCodeType type, const std::string& text)
+Modules quill::barcode::SymbolModules(TBarCodeType type, const std::string& text)
 {
     switch (type) {
     case bcCode128:
