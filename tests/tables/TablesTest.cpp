@@ -1,0 +1,633 @@
+#include "CodePage.h"
+#include "Mdx.h"
+#include "TzDbf.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+
+using namespace quill::tables;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::vector<std::string> ReportFields{
+    "sentname0, C, 30, 0", "sentname1, C, 30, 0", "sentname2, C, 30, 0", "sentname3, C, 30, 0",
+    "city, C, 35, 0",      "state, C, 4, 0",      "zip, C, 10, 0",       "rdate, D, 8, 0",
+    "mailernum, C, 35, 0", "postage, C, 15, 0",   "certified, C, 15, 0", "restricted, C, 15, 0",
+    "return, C, 15, 0",    "total, C, 15, 0",     "comments, C, 35, 0",  "re, C, 25, 0"};
+const std::vector<std::string> AddressFields{"address,M,10,0", "city,C,35,0", "state,C,2,0", "zip,C,10,0"};
+
+struct Folder
+{
+    fs::path path;
+    Folder()
+    {
+        std::string t = (fs::temp_directory_path() / "dbfXXXXXX").string();
+        path = ::mkdtemp(t.data());
+    }
+    ~Folder() { fs::remove_all(path); }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+};
+
+std::string readFile(const std::string& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& p, const std::string& bytes)
+{
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string run(const std::string& command)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen((command + " 2>&1").c_str(), "r"), ::pclose);
+    std::string out;
+    char buf[4096];
+    while (pipe && std::fgets(buf, sizeof buf, pipe.get()))
+        out += buf;
+    return out;
+}
+
+void openTable(TTzDbf& t, const std::string& path, const std::vector<std::string>& fields = {})
+{
+    t.DbfFields = fields;
+    t.setDbfFileName(path);
+    t.Open();
+}
+
+void addAddress(TTzDbf& t, const std::vector<std::string>& lines, const std::string& city, const std::string& zip)
+{
+    ASSERT_TRUE(t.ALock());
+    t.ClearRecord();
+    t.SetMField("address", lines);
+    t.SetFieldText("city", city);
+    t.SetFieldText("state", "ME");
+    t.SetFieldText("zip", zip);
+    t.AppendRec();
+}
+
+int errorOf(const std::function<void()>& f, std::string* message = nullptr)
+{
+    try {
+        f();
+    } catch (const TableError& e) {
+        if (message)
+            *message = e.message();
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(CodePages, AgreeWithIconv)
+{
+    // Every Windows-1252 character that code page 437 has comes back the same way iconv maps it.
+    for (int b = 0x80; b < 256; ++b) {
+        std::string ansi(1, static_cast<char>(b));
+        std::string oem = ansi;
+        AnsiToOem(oem);
+        char octal[8];
+        std::snprintf(octal, sizeof octal, "\\%03o", b);
+        const std::string viaIconv = run(std::string("printf '") + octal + "' | iconv -f CP1252 -t CP437 2>/dev/null | xxd -p");
+        if (viaIconv.size() >= 2 && viaIconv.find_first_not_of("0123456789abcdef\n") == std::string::npos) {
+            EXPECT_EQ(std::stoi(viaIconv.substr(0, 2), nullptr, 16), static_cast<unsigned char>(oem[0])) << b;
+            std::string back = oem;
+            OemToAnsi(back);
+            EXPECT_EQ(back, ansi) << b;
+        } else {
+            EXPECT_EQ(oem, "?") << b; // 437 lacks it
+        }
+    }
+    EXPECT_EQ(Utf8ToAnsi("\xc3\xa9\xc3\xbc\xc3\xb1\xc2\xa3\xe2\x82\xac\xe4\xb8\xad"), "\xe9\xfc\xf1\xa3\x80?");
+    EXPECT_EQ(AnsiToUtf8("\xe9\x80"), "\xc3\xa9\xe2\x82\xac");
+}
+
+TEST(TzDbf, FileNamesAreCompleted)
+{
+    struct Case
+    {
+        const char* given;
+        const char* expected;
+    };
+    for (const Case c : {Case{"  /a/report3  ", "/a/report3.DBF"}, Case{"/a/log.tmp", "/a/log.tmp"},
+                         Case{"/a/log.", "/a/log."}, Case{"", ""}, Case{"/a.b/name", "/a.b/name.DBF"}}) {
+        TTzDbf t;
+        t.setDbfFileName(c.given);
+        EXPECT_EQ(t.DbfFileName(), c.expected) << c.given;
+    }
+}
+
+TEST(TzDbf, ReportLogLayoutIsByteExact)
+{
+    Folder dir;
+    TTzDbf t;
+    openTable(t, dir / "report3", ReportFields);
+    t.Close();
+    const std::string bytes = readFile(dir / "report3.DBF");
+    ASSERT_EQ(bytes.size(), 546u);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[0]), 0x03);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[8]) | (static_cast<uint8_t>(bytes[9]) << 8), 545);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[10]) | (static_cast<uint8_t>(bytes[11]) << 8), 348);
+    EXPECT_EQ(bytes.substr(32, 11), std::string("SENTNAME0\0\0", 11));
+    EXPECT_EQ(bytes[32 + 11], 'C');
+    EXPECT_EQ(static_cast<uint8_t>(bytes[32 + 16]), 30);
+    EXPECT_EQ(bytes[544], '\x0D');
+    EXPECT_EQ(bytes[545], '\x1A');
+    EXPECT_EQ(bytes.substr(12, 20), std::string(20, '\0'));
+    EXPECT_FALSE(fs::exists(dir / "report3.DBT"));
+}
+
+TEST(TzDbf, FieldListsAreCorrectedOrRefused)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<std::string> fields;
+        bool created;
+        std::vector<std::string> messages;
+        std::string descriptor; // type, length, decimals of the first field
+    };
+    const Case cases[] = {
+        {"empty list", {}, false, {"FieldList.Count is <= 0 trying to create a database", "Could not create"}, ""},
+        {"two commas", {"name,C,10", "city,C,35,0"}, false, {"Could not create"}, ""},
+        {"wide numeric",
+         {"amount, N, 25, 20"},
+         true,
+         {"Invalid field definition for TzDbf: amount,N,25,20. Will use corrected definition: amount,N,20,18"},
+         "N,20,18"},
+        {"long character", {"note,C,255,0"}, true, {"Invalid field definition for TzDbf: note,C,255,0."}, "C,254,0"},
+        {"blob becomes memo", {"pic,B,10,0"}, true, {"Invalid field definition"}, "M,10,0"},
+        {"unknown letter", {"odd,Z,5,0"}, true, {"Invalid field definition"}, "C,5,0"},
+        {"left out", {"skip,X,5,0", "kept,L,9,0"}, true, {}, "L,1,0"},
+        {"numbers as written", {"n, N, +1$2 x, 0"}, true, {}, "N,12,0"},
+        {"zero length", {"name,C,0,0"}, false, {"Could not create"}, ""},
+    };
+    for (const Case& c : cases) {
+        Folder dir;
+        std::vector<std::string> shown;
+        TTzDbf t;
+        t.ShowMessage = [&](const std::string& m) { shown.push_back(m); };
+        t.DbfFields = c.fields;
+        t.setDbfFileName(dir / "t");
+        std::string message;
+        const int error = errorOf([&] { t.Open(); }, &message);
+        EXPECT_EQ(error, c.created ? 0 : 2) << c.name;
+        if (!c.created) {
+            EXPECT_EQ(message, "Failure to open " + (dir / "t.DBF") + " [USE/OpenDbf]") << c.name;
+        }
+        EXPECT_EQ(fs::exists(dir / "t.DBF"), c.created) << c.name;
+        ASSERT_EQ(shown.size(), c.messages.size()) << c.name;
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            EXPECT_EQ(shown[i].rfind(c.messages[i], 0), 0u) << c.name << ": " << shown[i];
+        if (c.created) {
+            const auto& f = t.Fields()[0];
+            EXPECT_EQ(std::string(1, f.type) + "," + std::to_string(f.length) + "," + std::to_string(f.decimals),
+                      c.descriptor)
+                << c.name;
+        }
+    }
+}
+
+TEST(TzDbf, IndependentReadersSeeWhatWeWrote)
+{
+    Folder dir;
+    const std::string path = dir / "addr.dbf";
+    {
+        TTzDbf t;
+        openTable(t, path, AddressFields);
+        addAddress(t, {"Mr. \xc3\x89ric M\xc3\xbcller", "12 Ca\xc3\xb1on Rd"}, "Z\xc3\xbcrich \xc2\xa3", "04101");
+        addAddress(t, {"Gone Away"}, "Nowhere", "99999");
+        t.DeleteRec();
+        addAddress(t, {std::string(504, 'x')}, "Long", "12345-6789");
+        t.Close();
+    }
+    const std::string memo = readFile(dir / "addr.dbt");
+    EXPECT_EQ(memo.substr(8, 8), std::string("addr\0\0\0\0", 8));
+    EXPECT_EQ(static_cast<uint8_t>(readFile(path)[0]), 0x8B);
+
+    const std::string py = run("/usr/bin/python3 -c \"import dbfread\n"
+                               "t = dbfread.DBF('" + path + "', encoding='cp437', load=True)\n"
+                               "for r in t.records: print(repr(r['CITY']), repr(r['ADDRESS'][:-8]), r['ZIP'])\n"
+                               "for r in t.deleted: print('deleted', r['CITY'])\n\"");
+    EXPECT_NE(py.find("'Zürich £' 'Mr. Éric Müller\\r\\n12 Cañon Rd\\r\\n' 04101"), std::string::npos) << py;
+    EXPECT_NE(py.find("deleted Nowhere"), std::string::npos) << py;
+    EXPECT_NE(py.find("'Long' '" + std::string(504, 'x') + "\\r\\n' 12345-6789"), std::string::npos) << py;
+
+    const std::string pl = run("perl -MXBase -e 'my $t = XBase->new(\"" + path +
+                               "\") or die XBase->errstr; for my $i (0..$t->last_record) { my @r = $t->get_record($i);"
+                               " print join(\"|\", $r[0], $r[2], length($r[1])), \"\\n\" }'");
+    // perl reads the CP437 bytes as they are: "Z\x81rich \x9c" is Zürich £ in code page 437.
+    EXPECT_NE(pl.find("0|Z\x81rich \x9c|30"), std::string::npos) << pl;
+    EXPECT_NE(pl.find("1|Nowhere|11"), std::string::npos) << pl;
+    EXPECT_NE(pl.find("0|Long|506"), std::string::npos) << pl;
+}
+
+TEST(TzDbf, ReadsTablesOtherProgramsWrote)
+{
+    Folder dir;
+    // perl XBase writes dBase III (0x83) and dBase IV (0x8B) tables with memo files.
+    for (const char* version : {"3", "0x8B"}) {
+        const std::string path = dir / (std::string("perl") + version + ".dbf");
+        const std::string out = run("perl -MXBase -e 'my $t = XBase->create(name => \"" + path +
+                                    "\", version => " + version +
+                                    ", field_names => [\"NAME\",\"NOTE\",\"WHEN\",\"AMOUNT\"], field_types => "
+                                    "[\"C\",\"M\",\"D\",\"N\"], field_lengths => [20,10,8,8], field_decimals => "
+                                    "[0,0,0,2]) or die XBase->errstr; $t->set_record(0, \"First\", \"line one\\r\\nline "
+                                    "two\", \"20261210\", 3.25); $t->set_record(1, \"Second\", \"\", \"\", 7); "
+                                    "$t->delete_record(1); $t->close;'");
+        ASSERT_TRUE(fs::exists(path)) << out;
+        TTzDbf t;
+        t.CreateIfNotFound = false;
+        openTable(t, path);
+        ASSERT_EQ(t.RecCount(), 2u) << version;
+        EXPECT_EQ(t.GetFieldText("name"), "First" + std::string(15, ' '));
+        EXPECT_EQ(t.GetMField("note"), (std::vector<std::string>{"line one", "line two"})) << version;
+        EXPECT_EQ(t.GetFieldText("when"), "20261210");
+        EXPECT_EQ(t.GetFieldText("amount"), "3.25");
+        EXPECT_FALSE(t.Deleted());
+        t.Next();
+        EXPECT_TRUE(t.Deleted());
+        EXPECT_EQ(t.GetMemoText("note"), "");
+    }
+    // python3-dbf writes dBase III tables.
+    const std::string py = dir / "py.dbf";
+    const std::string out = run("/usr/bin/python3 -c \"import dbf\n"
+                                "t = dbf.Table('" + py + "', 'name C(20); city C(20)', dbf_type='db3', codepage='cp437')\n"
+                                "t.open(dbf.READ_WRITE)\nt.append(('Ren\\u00e9e', 'K\\u00f6ln'))\nt.close()\n\"");
+    ASSERT_TRUE(fs::exists(py)) << out;
+    TTzDbf t;
+    t.CreateIfNotFound = false;
+    openTable(t, py);
+    EXPECT_EQ(t.GetFieldText("city").substr(0, 5), "K\xc3\xb6ln");
+    EXPECT_EQ(t.GetFieldText("name").substr(0, 6), "Ren\xc3\xa9" "e");
+}
+
+TEST(TzDbf, MemoBlocksAreReusedInPlaceAndThroughTheFreeChain)
+{
+    Folder dir;
+    TTzDbf t;
+    openTable(t, dir / "m", AddressFields);
+    addAddress(t, {std::string(502, 'a')}, "A", "1"); // 504 bytes with CR LF: two blocks
+    EXPECT_EQ(fs::file_size(dir / "m.DBT"), 3u * 512);
+    addAddress(t, {"short"}, "B", "2");
+    EXPECT_EQ(fs::file_size(dir / "m.DBT"), 4u * 512);
+
+    // Record 1 shrinks to one block: rewritten in place, its second block freed.
+    t.Go(1);
+    ASSERT_TRUE(t.Edit());
+    t.SetMField("address", {"tiny"});
+    ASSERT_TRUE(t.Post());
+    EXPECT_EQ(t.GetFieldText("address"), "1");
+    // Record 2 grows to two blocks: it moves; its old block joins the chain.
+    t.Go(2);
+    ASSERT_TRUE(t.Edit());
+    t.SetMField("address", {std::string(600, 'b')});
+    ASSERT_TRUE(t.Post());
+    EXPECT_EQ(t.GetFieldText("address"), "4");
+    EXPECT_EQ(fs::file_size(dir / "m.DBT"), 6u * 512);
+    // A new one-block text takes the first free run of the chain: the run freed last (block
+    // 3), then the one before it (block 2).
+    addAddress(t, {"reuse"}, "C", "3");
+    EXPECT_EQ(t.GetFieldText("address"), "3");
+    addAddress(t, {"again"}, "D", "4");
+    EXPECT_EQ(t.GetFieldText("address"), "2");
+    EXPECT_EQ(fs::file_size(dir / "m.DBT"), 6u * 512);
+    t.Go(1);
+    EXPECT_EQ(t.GetMField("address"), std::vector<std::string>{"tiny"});
+    t.Go(2);
+    EXPECT_EQ(t.GetMField("address"), std::vector<std::string>{std::string(600, 'b')});
+}
+
+TEST(TzDbf, PackKeepsTheOthersInOrder)
+{
+    Folder dir;
+    {
+        TTzDbf t;
+        openTable(t, dir / "p", AddressFields);
+        for (int i = 1; i <= 5; ++i)
+            addAddress(t, {"line " + std::to_string(i)}, "City" + std::to_string(i), std::to_string(i));
+        t.Go(2);
+        t.DeleteRec();
+        t.Go(4);
+        t.DeleteRec();
+        EXPECT_EQ(t.RecCount(), 5u);
+        t.Pack();
+        EXPECT_EQ(t.RecCount(), 3u);
+        std::vector<std::string> cities, memos;
+        for (t.First(); !t.Eof(); t.Next()) {
+            cities.push_back(t.GetFieldText("city").substr(0, 5));
+            memos.push_back(t.GetMField("address").at(0));
+        }
+        EXPECT_EQ(cities, (std::vector<std::string>{"City1", "City3", "City5"}));
+        EXPECT_EQ(memos, (std::vector<std::string>{"line 1", "line 3", "line 5"}));
+        t.Close();
+    }
+    const std::string bytes = readFile(dir / "p.DBF");
+    const std::size_t header = 32 * 4 + 33, record = 1 + 10 + 35 + 2 + 10;
+    EXPECT_EQ(bytes.size(), header + 3 * record + 1);
+    EXPECT_EQ(bytes.back(), '\x1A');
+    EXPECT_EQ(static_cast<uint8_t>(bytes[4]), 3);
+    EXPECT_EQ(fs::file_size(dir / "p.DBT"), 4u * 512); // three one-block texts after the header block
+}
+
+TEST(TzDbf, DamagedFilesAreRefusedWithTheirMessages)
+{
+    Folder dir;
+    struct Case
+    {
+        const char* name;
+        std::string bytes;
+        int error;
+        std::string tail;
+    };
+    std::string table;
+    {
+        TTzDbf t;
+        openTable(t, dir / "good", ReportFields);
+        t.Close();
+        table = readFile(dir / "good.DBF");
+    }
+    std::string vfp = table;
+    vfp[0] = 0x30;
+    std::string noFields = table;
+    noFields[8] = 33;
+    noFields[9] = 0;
+    std::string pastEnd = table;
+    pastEnd[8] = static_cast<char>(0xFF);
+    pastEnd[9] = 0x1F;
+    const Case cases[] = {
+        {"short", std::string(20, '\x03'), 210, " is not a dBASE database. (Prolog is less than 32 bytes) [USE/OpenDBF]"},
+        {"version", vfp, 210, " is not a dBASE database.(Invalid version byte)+ [USE/OpenDBF]"},
+        {"no fields", noFields, 210, " is not a dBASE database. (Number of fields is out of range) [Use/OpenDbf]"},
+        {"header past end", pastEnd, 213, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir / (std::string(c.name) + ".dbf");
+        writeFile(path, c.bytes);
+        TTzDbf t;
+        t.CreateIfNotFound = false;
+        std::string message;
+        EXPECT_EQ(errorOf([&] { openTable(t, path); }, &message), c.error) << c.name;
+        if (!c.tail.empty()) {
+            EXPECT_EQ(message, path + c.tail) << c.name;
+        }
+    }
+}
+
+TEST(TzDbf, HostileFilesNeverCrash)
+{
+    Folder dir;
+    {
+        TTzDbf t;
+        openTable(t, dir / "seed.dbf", AddressFields);
+        for (int i = 0; i < 3; ++i)
+            addAddress(t, {"line " + std::to_string(i), "second"}, "City", "1");
+        t.Close();
+    }
+    const std::string dbf = readFile(dir / "seed.dbf"), dbt = readFile(dir / "seed.dbt");
+    // A count larger than the file: reading past the last record is a short read.
+    {
+        std::string b = dbf;
+        b[4] = static_cast<char>(0xFF);
+        b[5] = static_cast<char>(0xFF);
+        writeFile(dir / "count.dbf", b);
+        writeFile(dir / "count.dbt", dbt);
+        TTzDbf t;
+        t.CreateIfNotFound = false;
+        EXPECT_EQ(errorOf([&] {
+                      openTable(t, dir / "count.dbf");
+                      for (t.First(); !t.Eof(); t.Next()) {
+                      }
+                  }),
+                  213);
+    }
+    // A memo block past the end, and a memo length that runs past the end.
+    for (const char* which : {"block", "length"}) {
+        std::string b = dbf, m = dbt;
+        if (std::string(which) == "block")
+            b.replace(32 * 4 + 33 + 1, 10, "     99999");
+        else
+            m.replace(512 + 4, 4, std::string("\xff\xff\xff\x7f", 4));
+        writeFile(dir / "memo.dbf", b);
+        writeFile(dir / "memo.dbt", m);
+        TTzDbf t;
+        t.CreateIfNotFound = false;
+        openTable(t, dir / "memo.dbf");
+        EXPECT_EQ(errorOf([&] { t.GetMField("address"); }), 1003) << which;
+    }
+    // Random damage anywhere: every outcome is a table error or a clean read.
+    std::mt19937 rng(42);
+    for (int round = 0; round < 400; ++round) {
+        std::string b = dbf, m = dbt;
+        const int hits = 1 + static_cast<int>(rng() % 6);
+        for (int h = 0; h < hits; ++h) {
+            std::string& target = rng() % 3 == 0 ? m : b;
+            target[rng() % target.size()] = static_cast<char>(rng() % 256);
+        }
+        if (rng() % 4 == 0)
+            b.resize(rng() % b.size());
+        writeFile(dir / "fuzz.dbf", b);
+        writeFile(dir / "fuzz.dbt", m);
+        TTzDbf t;
+        t.CreateIfNotFound = false;
+        try {
+            openTable(t, dir / "fuzz.dbf");
+            for (t.First(); !t.Eof(); t.Next())
+                for (const auto& f : t.Fields())
+                    if (f.type == 'M')
+                        t.GetMemoText(f.name);
+                    else
+                        t.GetFieldText(f.name);
+        } catch (const TableError&) {
+        }
+    }
+}
+
+TEST(TzDbf, TwoUsersShareATableThroughLocks)
+{
+    Folder dir;
+    TTzDbf a, b;
+    openTable(a, dir / "s", AddressFields);
+    openTable(b, dir / "s", AddressFields);
+    ASSERT_TRUE(a.ALock());
+    EXPECT_TRUE(a.ALock()); // held already
+    EXPECT_FALSE(b.ALock());
+    b.ClearRecord();
+    b.SetFieldText("city", "x");
+    std::string message;
+    EXPECT_EQ(errorOf([&] { b.AppendRec(); }, &message), 5);
+    EXPECT_EQ(message, "File must be locked to append: " + (dir / "s.DBF") + " [APPEND]");
+    a.ClearRecord();
+    a.SetFieldText("city", "First");
+    a.AppendRec();
+    a.UnLock();
+    EXPECT_TRUE(b.ALock());
+    b.UnLock();
+
+    b.Refresh();
+    b.First();
+    EXPECT_EQ(b.RecCount(), 1u);
+    EXPECT_EQ(b.GetFieldText("city").substr(0, 5), "First");
+    ASSERT_TRUE(a.Edit()); // holds record 1's lock
+    EXPECT_FALSE(b.Edit());
+    EXPECT_FALSE(b.ToggleDeleted());
+    a.SetFieldText("city", "Edited");
+    ASSERT_TRUE(a.Post());
+    EXPECT_TRUE(b.Edit());
+    b.Cancel();
+
+    // An exclusive user and any other user refuse each other.
+    TTzDbf c;
+    c.setExclusive(true);
+    EXPECT_EQ(errorOf([&] { openTable(c, dir / "s"); }), 32);
+    a.Close();
+    b.Close();
+    openTable(c, dir / "s");
+    TTzDbf d;
+    EXPECT_EQ(errorOf([&] { openTable(d, dir / "s"); }), 32);
+    EXPECT_TRUE(c.ALock()); // exclusive use needs no lock
+}
+
+TEST(TzDbf, MemoCommandsCheckTheirField)
+{
+    Folder dir;
+    TTzDbf t;
+    openTable(t, dir / "f", {"amount,N,8,2", "note,M,10,0"});
+    std::string message;
+    EXPECT_EQ(errorOf([&] { t.GetMField("nosuch"); }, &message), 220);
+    EXPECT_EQ(message, "Field \"nosuch\" not in \"" + (dir / "f.DBF") + "\" [GetMField]");
+    EXPECT_EQ(errorOf([&] { t.SetMField("amount", {"x"}); }, &message), 220);
+    EXPECT_EQ(message, "\"SetMField()\" expects field \"AMOUNT\" to be of type:\r\n\"memo\".\"AMOUNT\" actually is: "
+                       "\"Numeric, width: 8 decimals: 2\"");
+    EXPECT_EQ(errorOf([&] { t.AppendFrom(dir / "f"); }, &message), 214);
+}
+
+TEST(TzDbf, AppendFromCopiesRecordsAndMemos)
+{
+    Folder dir;
+    {
+        TTzDbf src;
+        openTable(src, dir / "src", AddressFields);
+        addAddress(src, {"one"}, "A", "1");
+        addAddress(src, {"two", "lines"}, "B", "2");
+        src.DeleteRec();
+        src.Close();
+        TTzDbf other;
+        openTable(other, dir / "other", {"city,C,20,0", "extra,C,5,0"});
+        ASSERT_TRUE(other.ALock());
+        other.ClearRecord();
+        other.SetFieldText("city", "Elsewhere");
+        other.SetFieldText("extra", "zz");
+        other.AppendRec();
+        other.Close();
+    }
+    TTzDbf t;
+    openTable(t, dir / "dst", AddressFields);
+    addAddress(t, {"mine"}, "Z", "0");
+    t.AppendFrom(dir / "src");
+    t.AppendFrom(dir / "other");
+    ASSERT_EQ(t.RecCount(), 4u);
+    t.Go(3);
+    EXPECT_TRUE(t.Deleted()); // the flag comes along
+    EXPECT_EQ(t.GetMField("address"), (std::vector<std::string>{"two", "lines"}));
+    t.Go(4);
+    EXPECT_EQ(t.GetFieldText("city").substr(0, 9), "Elsewhere");
+    EXPECT_EQ(t.GetMField("address"), std::vector<std::string>{});
+}
+
+TEST(TzDbf, IndexOnTheReportLogKeys)
+{
+    Folder dir;
+    TTzDbf t;
+    openTable(t, dir / "report3", ReportFields);
+    struct Row
+    {
+        const char* name;
+        const char* date;
+        const char* mailer;
+        const char* zip;
+    };
+    const Row rows[] = {
+        {"Carter", "12/10/2026", "9214712345678900000022", "04101"},
+        {"Adams", "01/02/2025", "9214712345678900000015", "90210"},
+        {"Baker", "12/10/2026", "9214712345678900000039", "04101"},
+        {"Adams", "06/30/2026", "9214712345678900000008", "10001"},
+    };
+    ASSERT_TRUE(t.ALock());
+    for (const Row& r : rows) {
+        t.ClearRecord();
+        t.SetFieldText("sentname0", r.name);
+        t.SetDateText("rdate", r.date);
+        t.SetFieldText("mailernum", r.mailer);
+        t.SetFieldText("zip", r.zip);
+        t.AppendRec();
+    }
+    struct Order
+    {
+        const char* key;
+        std::vector<uint32_t> recNos;
+    };
+    for (const Order& o : {Order{"mailernum", {4, 2, 1, 3}}, Order{"sentname0", {2, 4, 3, 1}},
+                           Order{"rdate", {2, 4, 1, 3}}, Order{"zip", {1, 3, 4, 2}}}) {
+        t.IndexOnOne(o.key, o.key);
+        std::vector<uint32_t> seen;
+        for (t.First(); !t.Eof(); t.Next())
+            seen.push_back(t.RecNo());
+        EXPECT_EQ(seen, o.recNos) << o.key; // ascending, equal keys in their physical order
+        const std::string mdx = readFile(dir / (std::string(o.key) + ".MDX"));
+        ASSERT_GE(mdx.size(), 2048u + 1024u) << o.key;
+        EXPECT_EQ(mdx[0], 2);
+        EXPECT_EQ(mdx.substr(4, 16), std::string("report3") + std::string(9, '\0'));
+        EXPECT_EQ(mdx[20] | (mdx[21] << 8), 2);
+        EXPECT_EQ(static_cast<uint8_t>(mdx[22]) | (static_cast<uint8_t>(mdx[23]) << 8), 1024);
+        EXPECT_EQ(mdx[24], 1);
+        EXPECT_EQ(mdx[25], 48);
+        EXPECT_EQ(mdx[26], 32);
+    }
+    EXPECT_EQ(MdxEntriesPerNode(35), 25);
+    EXPECT_EQ(MdxEntriesPerNode(30), 28);
+    EXPECT_EQ(MdxEntriesPerNode(8), 84);
+    EXPECT_EQ(MdxEntriesPerNode(10), 63);
+    t.Close();
+
+    // perl's XBase::Index reads the mailer-number tag in key order.
+    const std::string pl = run("perl -MXBase::Index -e 'my $i = XBase::Index->new(\"" + (dir / "mailernum.MDX") +
+                               "\", tag => \"dummy_tag\") or die XBase::Index->errstr; $i->prepare_select; "
+                               "while (my ($k, $r) = $i->fetch) { $k =~ s/\\s+$//; print \"$k $r\\n\" }'");
+    EXPECT_EQ(pl, "9214712345678900000008 4\n9214712345678900000015 2\n9214712345678900000022 1\n"
+                  "9214712345678900000039 3\n");
+}
+
+TEST(TzDbf, ALargeIndexHasBranchNodesTheReaderWalks)
+{
+    Folder dir;
+    TTzDbf t;
+    openTable(t, dir / "big", {"zip,C,10,0"});
+    ASSERT_TRUE(t.ALock());
+    for (int i = 0; i < 5000; ++i) {
+        t.ClearRecord();
+        char zip[16];
+        std::snprintf(zip, sizeof zip, "%05d", (i * 7919) % 100000);
+        t.SetFieldText("zip", zip);
+        t.AppendRec();
+    }
+    t.IndexOnOne("zip", "zip");
+    t.Close();
+    const std::string pl = run("perl -MXBase::Index -e 'my $i = XBase::Index->new(\"" + (dir / "zip.MDX") +
+                               "\", tag => \"dummy_tag\") or die XBase::Index->errstr; $i->prepare_select; my ($n, "
+                               "$last, $bad) = (0, \"\", 0); while (my ($k, $r) = $i->fetch) { $n++; $bad++ if $k lt "
+                               "$last; $last = $k } print \"$n $bad\\n\"'");
+    EXPECT_EQ(pl, "5000 0\n");
+}
