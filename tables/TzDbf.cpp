@@ -66,7 +66,29 @@ std::string upper(std::string s)
     return s;
 }
 
-bool sameName(std::string_view a, std::string_view b) { return upper(std::string(a)) == upper(std::string(b)); }
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+bool ascii(std::string_view s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
 
 // A whole number as the field lists write them: "+" dropped, separators and one "$" removed,
 // cut at the first blank, then the leading run of digits and "-".
@@ -437,6 +459,8 @@ void TTzDbf::openFiles()
     m_changed = false;
     m_state = State::Browse;
     m_order.clear();
+    m_pending.clear();
+    dropCache();
     First();
 }
 
@@ -515,6 +539,7 @@ void TTzDbf::Close()
         return;
     const int fd = m_fd;
     try {
+        flushPending();
         if (m_changed && !ReadOnly)
             writeHeader();
     } catch (...) {
@@ -545,17 +570,62 @@ uint64_t TTzDbf::recordOffset(uint32_t recNo) const
 
 void TTzDbf::readRecord(uint32_t recNo, std::string& into) const
 {
-    into.assign(m_recordLength, ' ');
-    if (!readAll(m_fd, recordOffset(recNo), into.data(), into.size()))
-        throw TableError(213, "End of file found unexpectedly: record " + std::to_string(recNo) + " of " + m_path);
+    if (!m_pending.empty())
+        const_cast<TTzDbf*>(this)->flushPending();
+    if (m_cacheCount == 0 || recNo < m_cacheFirst || recNo >= m_cacheFirst + m_cacheCount) {
+        // Read ahead up to 64 KB of the records that follow.
+        const uint32_t want = std::max<uint32_t>(1, std::min<uint32_t>(65536 / std::max<uint16_t>(m_recordLength, 1),
+                                                                       m_count >= recNo ? m_count - recNo + 1 : 1));
+        m_cache.resize(static_cast<std::size_t>(want) * m_recordLength);
+        const uint64_t at = recordOffset(recNo);
+        ssize_t got = ::pread(m_fd, m_cache.data(), m_cache.size(), static_cast<off_t>(at));
+        const uint32_t whole = got > 0 ? static_cast<uint32_t>(static_cast<std::size_t>(got) / m_recordLength) : 0;
+        if (whole == 0) {
+            m_cacheCount = 0;
+            throw TableError(213, "End of file found unexpectedly: record " + std::to_string(recNo) + " of " + m_path);
+        }
+        m_cacheFirst = recNo;
+        m_cacheCount = whole;
+    }
+    into.assign(m_cache, static_cast<std::size_t>(recNo - m_cacheFirst) * m_recordLength, m_recordLength);
+}
+
+void TTzDbf::patchCache(uint32_t recNo, std::size_t at, std::string_view bytes) const
+{
+    if (m_cacheCount > 0 && recNo >= m_cacheFirst && recNo < m_cacheFirst + m_cacheCount)
+        m_cache.replace(static_cast<std::size_t>(recNo - m_cacheFirst) * m_recordLength + at, bytes.size(), bytes);
+}
+
+void TTzDbf::flushPending()
+{
+    if (m_pending.empty())
+        return;
+    dropCache();
+    if (!writeAll(m_fd, recordOffset(m_pendingFirst), m_pending.data(), m_pending.size()))
+        throw TableError(101, "File:  " + m_path + " [Replace/Append/PutDbfRecord]");
+    m_pending.clear();
+    m_changed = true;
+    writeHeader();
 }
 
 void TTzDbf::writeRecord(uint32_t recNo, const std::string& bytes)
 {
+    flushPending();
     if (ReadOnly)
         throw TableError(5, "File access denied: " + m_path + " is read-only [Replace/Append/PutDbfRecord]");
     if (!writeAll(m_fd, recordOffset(recNo), bytes.data(), bytes.size()))
         throw TableError(101, "File:  " + m_path + " [Replace/Append/PutDbfRecord]");
+    patchCache(recNo, 0, bytes);
+    m_changed = true;
+}
+
+void TTzDbf::writeFlag(char flag)
+{
+    flushPending();
+    if (!writeAll(m_fd, recordOffset(m_recNo), &flag, 1))
+        throw TableError(101, "File:  " + m_path + " [Replace/Append/PutDbfRecord]");
+    patchCache(m_recNo, 0, std::string_view(&flag, 1));
+    m_record[0] = flag;
     m_changed = true;
 }
 
@@ -624,6 +694,8 @@ bool TTzDbf::Deleted() const { return !m_eof && !m_record.empty() && m_record[0]
 
 void TTzDbf::Refresh()
 {
+    flushPending();
+    dropCache();
     std::string prolog(32, '\0');
     if (readAll(m_fd, 0, prolog.data(), 32))
         m_count = std::max(m_count, get32(prolog, 4));
@@ -635,9 +707,15 @@ void TTzDbf::Refresh()
 
 const DbfField* TTzDbf::FindField(std::string_view name) const
 {
-    for (const DbfField& f : m_fields)
-        if (sameName(f.name, name))
-            return &f;
+    // Callers go through the fields in order: try the one after the last found first.
+    const std::size_t n = m_fields.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = (m_lastField + 1 + k) % n;
+        if (sameName(m_fields[i].name, name)) {
+            m_lastField = i;
+            return &m_fields[i];
+        }
+    }
     return nullptr;
 }
 
@@ -677,6 +755,8 @@ const DbfField& TTzDbf::memoField(std::string_view name, const char* command) co
 
 std::string TTzDbf::toStored(std::string_view utf8) const
 {
+    if (ascii(utf8))
+        return std::string(utf8); // the same bytes in every code page here
     std::string bytes = Utf8ToAnsi(utf8);
     if (Language == tlOem)
         AnsiToOem(bytes);
@@ -685,6 +765,8 @@ std::string TTzDbf::toStored(std::string_view utf8) const
 
 std::string TTzDbf::fromStored(std::string bytes) const
 {
+    if (ascii(bytes))
+        return bytes;
     if (Language == tlOem)
         OemToAnsi(bytes);
     return AnsiToUtf8(bytes);
@@ -720,10 +802,17 @@ void TTzDbf::SetFieldText(std::string_view name, std::string_view text)
         SetDateText(name, text);
         return;
     }
-    std::string value;
     if (f.type == 'C') {
-        value = toStored(text);
-    } else if (f.type == 'L') {
+        std::string& buf = buffer();
+        const std::string value = toStored(text);
+        const std::size_t n = std::min<std::size_t>(value.size(), static_cast<std::size_t>(f.length));
+        char* at = buf.data() + 1 + f.offset;
+        std::memcpy(at, value.data(), n);
+        std::memset(at + n, ' ', static_cast<std::size_t>(f.length) - n);
+        return;
+    }
+    std::string value;
+    if (f.type == 'L') {
         const std::string t = trimmedItem(text);
         value = t.empty() ? " " : (std::string("TtYy").find(t[0]) != std::string::npos ? "T" : "F");
     } else { // N, F
@@ -758,8 +847,21 @@ void TTzDbf::SetDateText(std::string_view name, std::string_view text)
     if (!empty) {
         int y = 0, m = 0, d = 0;
         char tail = 0;
+        auto number = [&](std::size_t at, std::size_t n) {
+            int v = 0;
+            for (std::size_t i = at; i < at + n; ++i)
+                v = v * 10 + (t[i] - '0');
+            return v;
+        };
         if (t.size() == 8 && std::all_of(t.begin(), t.end(), ::isdigit)) {
-            std::sscanf(t.c_str(), "%4d%2d%2d", &y, &m, &d);
+            y = number(0, 4);
+            m = number(4, 2);
+            d = number(6, 2);
+        } else if (t.size() == 10 && t[2] == '/' && t[5] == '/' &&
+                   std::all_of(t.begin(), t.end(), [](char c) { return c == '/' || (c >= '0' && c <= '9'); })) {
+            m = number(0, 2); // the short date form the program writes: MM/DD/YYYY
+            d = number(3, 2);
+            y = number(6, 4);
         } else if (std::sscanf(t.c_str(), "%d/%d/%d%c", &m, &d, &y, &tail) == 3) {
             // the system's short date form: month/day/year
         } else if (std::sscanf(t.c_str(), "%d-%d-%d%c", &y, &m, &d, &tail) != 3) {
@@ -780,9 +882,9 @@ std::string TTzDbf::GetFieldText(std::string_view name) const
 {
     const DbfField& f = field(name, "GetFieldText");
     const std::string& rec = (m_state != State::Browse && m_bufferStarted) ? m_buffer : m_record;
-    std::string raw = rec.substr(static_cast<std::size_t>(1 + f.offset), static_cast<std::size_t>(f.length));
+    const std::string_view raw(rec.data() + 1 + f.offset, static_cast<std::size_t>(f.length));
     if (f.type == 'C')
-        return fromStored(raw);
+        return fromStored(std::string(raw));
     return trimmedItem(raw);
 }
 
@@ -1057,6 +1159,8 @@ void TTzDbf::UnLock()
 {
     if (m_fd < 0)
         return;
+    // Whoever takes the lock next must find every appended record and the count in place.
+    flushPending();
     if (m_appendLock)
         unlockRange(LockBase + 1, 1);
     m_appendLock = false;
@@ -1073,17 +1177,22 @@ void TTzDbf::AppendRec()
         throw TableError(215, "No database in use [APPEND]");
     if (!m_exclusive && !m_appendLock)
         throw TableError(5, "File must be locked to append: " + m_path + " [APPEND]");
+    if (ReadOnly)
+        throw TableError(5, "File access denied: " + m_path + " is read-only [APPEND]");
     std::string rec = m_bufferStarted || m_state != State::Browse ? m_buffer : std::string(m_recordLength, ' ');
     rec.resize(m_recordLength, ' ');
-    writeRecord(m_count + 1, rec);
+    if (m_pending.empty())
+        m_pendingFirst = m_count + 1;
+    m_pending += rec;
     ++m_count;
+    m_changed = true;
     m_state = State::Browse;
     m_bufferStarted = false;
     m_record = rec;
     m_recNo = m_count;
     m_eof = false;
-    // Another program reads the count from the header: keep it and the end byte right.
-    writeHeader();
+    if (m_pending.size() >= (1u << 20))
+        flushPending();
 }
 
 void TTzDbf::DeleteRec()
@@ -1093,13 +1202,9 @@ void TTzDbf::DeleteRec()
     const bool held = m_exclusive || m_recordLocks.count(m_recNo);
     if (!held && !lockRecord(m_recNo))
         throw TableError(1200, "Record not locked: record " + std::to_string(m_recNo) + " of " + m_path + " [DELETE]");
-    const char flag = '*';
-    if (!writeAll(m_fd, recordOffset(m_recNo), &flag, 1))
-        throw TableError(101, "File:  " + m_path + " [Replace/Append/PutDbfRecord]");
+    writeFlag('*');
     if (!held)
         unlockRecord(m_recNo);
-    m_record[0] = flag;
-    m_changed = true;
 }
 
 void TTzDbf::RecallRec()
@@ -1109,13 +1214,9 @@ void TTzDbf::RecallRec()
     const bool held = m_exclusive || m_recordLocks.count(m_recNo);
     if (!held && !lockRecord(m_recNo))
         throw TableError(1200, "Record not locked: record " + std::to_string(m_recNo) + " of " + m_path + " [RECALL]");
-    const char flag = ' ';
-    if (!writeAll(m_fd, recordOffset(m_recNo), &flag, 1))
-        throw TableError(101, "File:  " + m_path + " [Replace/Append/PutDbfRecord]");
+    writeFlag(' ');
     if (!held)
         unlockRecord(m_recNo);
-    m_record[0] = flag;
-    m_changed = true;
 }
 
 bool TTzDbf::ToggleDeleted()
@@ -1124,11 +1225,7 @@ bool TTzDbf::ToggleDeleted()
         return true;
     if (!lockRecord(m_recNo))
         return false;
-    const char flag = Deleted() ? ' ' : '*';
-    if (!writeAll(m_fd, recordOffset(m_recNo), &flag, 1))
-        throw TableError(101, "File:  " + m_path + " [Replace/Append/PutDbfRecord]");
-    m_record[0] = flag;
-    m_changed = true;
+    writeFlag(Deleted() ? ' ' : '*');
     if (!m_exclusive)
         unlockRecord(m_recNo);
     return true;
@@ -1193,6 +1290,7 @@ void TTzDbf::Pack()
 {
     if (!Active())
         throw TableError(215, "No database in use [Pack]");
+    flushPending();
     const bool shared = !m_exclusive;
     if (shared) {
         Close();
@@ -1205,8 +1303,8 @@ void TTzDbf::Pack()
         }
     }
     try {
-        std::string rec;
-        uint32_t kept = 0;
+        std::string rec, out;
+        uint32_t kept = 0, outFirst = 1;
         // The memo texts of the kept records are copied, in order, into a new memo file.
         std::string newMemo;
         const std::string mp = m_hasMemo ? memoPath() : std::string();
@@ -1253,9 +1351,22 @@ void TTzDbf::Pack()
                 }
             }
             ++kept;
-            if (kept != r || m_hasMemo)
-                writeRecord(kept, rec);
+            if (kept != r || m_hasMemo) {
+                // Kept records only move down, behind what has been read: write them in
+                // batches, without disturbing the read-ahead window.
+                if (out.empty())
+                    outFirst = kept;
+                out += rec;
+                if (out.size() >= (1u << 20)) {
+                    if (!writeAll(m_fd, recordOffset(outFirst), out.data(), out.size()))
+                        throw TableError(101, "Error packing " + m_path);
+                    out.clear();
+                }
+            }
         }
+        if (!out.empty() && !writeAll(m_fd, recordOffset(outFirst), out.data(), out.size()))
+            throw TableError(101, "Error packing " + m_path);
+        dropCache();
         if (m_hasMemo) {
             std::string head(4, '\0');
             put32(head, 0, nextBlock); // the free chain is empty: it points past the end
@@ -1347,6 +1458,7 @@ void TTzDbf::IndexOnOne(std::string_view keyExpression, std::string indexName)
 {
     if (!Active())
         throw TableError(215, "No database in use [IndexOnOne]");
+    flushPending();
     const DbfField& f = field(trimmedItem(keyExpression), "IndexOnOne");
     std::filesystem::path index(CompleteFileName(std::move(indexName), ".MDX"));
     if (!index.has_parent_path())

@@ -152,6 +152,7 @@ private:
     uint16_t m_headerLength = 0;
     uint16_t m_recordLength = 0;
     std::vector<DbfField> m_fields;
+    mutable std::size_t m_lastField = 0;
     bool m_changed = false;
     uint32_t m_blockSize = 512;
     bool m_hasMemo = false;
@@ -165,6 +166,19 @@ private:
 
     bool m_appendLock = false;
     std::set<uint32_t> m_recordLocks;
+
+    // Records appended but not yet written: they go out in one write when the table is
+    // closed, its locks are released, or anything else touches the file.
+    std::string m_pending;
+    uint32_t m_pendingFirst = 0;
+    void flushPending();
+    // A window of consecutive records read in one go, for reading in order.
+    mutable std::string m_cache;
+    mutable uint32_t m_cacheFirst = 0;
+    mutable uint32_t m_cacheCount = 0;
+    void dropCache() const { m_cacheCount = 0; }
+    void patchCache(uint32_t recNo, std::size_t at, std::string_view bytes) const;
+    void writeFlag(char flag);
 
     std::vector<uint32_t> m_order; // record numbers in index order, empty for physical order
     std::size_t m_orderPos = 0;
