@@ -5,6 +5,7 @@
 #include "MessageBoxWithButtons.h"
 #include "PlatformServices.h"
 #include "PageDevice.h"
+#include "TableError.h"
 #include "U_About.h"
 #include "U_Align.h"
 #include "U_CertPrint.h"
@@ -781,3 +782,20 @@ void TF_Main::TrackItem1Click() { m_services.openUrl(QUrl(TrackingPage)); }
 void TF_Main::miUpgradeClick() { m_services.information(this, UpgradeNote); }
 
 void TF_Main::MIExitClick() { close(); }
+
+bool TF_Main::RunTableCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+        return true;
+    } catch (const quill::tables::TableError& e) {
+        // The run's settings, the numbering above all, must outlive the end of the program.
+        if (auto error = quill::SaveSettings(m_settings, s8(settingsPath())))
+            m_services.error(this, q(*error));
+        m_closed = true; // written already
+        m_services.messageBox(this, PlatformServices::BoxKind::Error, "Program halted.", QString::fromStdString(e.text()),
+                              PlatformServices::bit(PlatformServices::Ok));
+        m_services.exitProgram(e.number());
+        return false;
+    }
+}

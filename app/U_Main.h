@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
+
 class Memo;
 class PlatformServices;
 class QAction;
@@ -83,6 +85,11 @@ public:
     void TrackItem1Click();
     void miUpgradeClick();
     void MIExitClick();
+
+    /// Runs a command that works on tables. A table failure is fatal: the settings are
+    /// saved, the box "Program halted." shows the error, and the program ends with its
+    /// number as exit status. Returns false when the command failed so.
+    bool RunTableCommand(const std::function<void()>& command);
 
     // Controls
     QLabel* Image1;

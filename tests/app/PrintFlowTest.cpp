@@ -1,4 +1,5 @@
 #include "MaskEdit.h"
+#include "TzDbf.h"
 #include "Memo.h"
 #include "TestServices.h"
 #include "U_Align.h"
@@ -356,4 +357,31 @@ TEST_F(PrintFlow, PrinterSetupGoesThroughTheServices)
     TF_Main& w = start();
     w.MIPrinterSetup->trigger();
     EXPECT_TRUE(services.events.contains("printer setup"));
+}
+
+TEST_F(PrintFlow, ATableFailureSavesTheSettingsAndHaltsWithItsNumber)
+{
+    TF_Main& w = start();
+    w.ShowMailerDialog = false;
+    w.MIPrint->trigger(); // serial 0000001, written already
+    w.settings().Postage = "0.58";
+    const QString bad = folder() + "Addresses/broken.dbf";
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("short");
+    f.close();
+    const bool ok = w.RunTableCommand([&] {
+        quill::tables::TTzDbf t;
+        t.CreateIfNotFound = false;
+        t.setDbfFileName(bad.toStdString());
+        t.Open();
+    });
+    EXPECT_FALSE(ok);
+    ASSERT_FALSE(services.boxes.empty());
+    EXPECT_EQ(services.boxes.back().caption, "Program halted.");
+    EXPECT_EQ(services.boxes.back().text, "Error # 210 (Not a dBASE data file)\r\n" + bad +
+                                              " is not a dBASE database. (Prolog is less than 32 bytes) [USE/OpenDBF]");
+    EXPECT_EQ(services.exits, std::vector<int>{210});
+    EXPECT_TRUE(readIni().contains("Postage=0.58"));
+    EXPECT_TRUE(readIni().contains("SerialNum=0000001"));
 }

@@ -261,17 +261,41 @@ TEST(TzDbf, ReadsTablesOtherProgramsWrote)
         EXPECT_TRUE(t.Deleted());
         EXPECT_EQ(t.GetMemoText("note"), "");
     }
-    // python3-dbf writes dBase III tables.
-    const std::string py = dir / "py.dbf";
-    const std::string out = run("/usr/bin/python3 -c \"import dbf\n"
-                                "t = dbf.Table('" + py + "', 'name C(20); city C(20)', dbf_type='db3', codepage='cp437')\n"
-                                "t.open(dbf.READ_WRITE)\nt.append(('Ren\\u00e9e', 'K\\u00f6ln'))\nt.close()\n\"");
-    ASSERT_TRUE(fs::exists(py)) << out;
-    TTzDbf t;
-    t.CreateIfNotFound = false;
-    openTable(t, py);
-    EXPECT_EQ(t.GetFieldText("city").substr(0, 5), "K\xc3\xb6ln");
-    EXPECT_EQ(t.GetFieldText("name").substr(0, 6), "Ren\xc3\xa9" "e");
+    // perl XBase without memo fields: 0x03.
+    {
+        const std::string path = dir / "plain.dbf";
+        run("perl -MXBase -e 'my $t = XBase->create(name => \"" + path + "\", version => 3, field_names => [\"CITY\"], "
+            "field_types => [\"C\"], field_lengths => [12], field_decimals => [0]); $t->set_record(0, \"Augusta\"); "
+            "$t->close;'");
+        TTzDbf t;
+        t.CreateIfNotFound = false;
+        openTable(t, path);
+        EXPECT_EQ(static_cast<uint8_t>(readFile(path)[0]), 0x03);
+        EXPECT_EQ(t.GetFieldText("city"), "Augusta     ");
+    }
+    // python3-dbf writes dBase III tables, with (0x83) and without (0x03) a memo file.
+    for (const char* spec : {"name C(20); city C(20)", "name C(20); city C(20); note M"}) {
+        const std::string py = dir / "py.dbf";
+        const bool memo = std::string(spec).find(" M") != std::string::npos;
+        const std::string out = run("/usr/bin/python3 -c \"import dbf\n"
+                                    "t = dbf.Table('" + py + "', '" + spec + "', dbf_type='db3', codepage='cp437')\n"
+                                    "t.open(dbf.READ_WRITE)\nt.append(('Ren\\u00e9e', 'K\\u00f6ln'" +
+                                    (memo ? std::string(", 'a note\\r\\nwith \\u00e9'") : std::string()) +
+                                    "))\nt.close()\n\"");
+        ASSERT_TRUE(fs::exists(py)) << out;
+        EXPECT_EQ(static_cast<uint8_t>(readFile(py)[0]), memo ? 0x83 : 0x03);
+        TTzDbf t;
+        t.CreateIfNotFound = false;
+        openTable(t, py);
+        EXPECT_EQ(t.GetFieldText("city").substr(0, 5), "K\xc3\xb6ln");
+        EXPECT_EQ(t.GetFieldText("name").substr(0, 6), "Ren\xc3\xa9" "e");
+        if (memo) {
+            EXPECT_EQ(t.GetMField("note"), (std::vector<std::string>{"a note", "with \xc3\xa9"}));
+        }
+        t.Close();
+        fs::remove(py);
+        fs::remove(dir / "py.dbt");
+    }
 }
 
 TEST(TzDbf, MemoBlocksAreReusedInPlaceAndThroughTheFreeChain)
@@ -601,6 +625,14 @@ TEST(TzDbf, IndexOnTheReportLogKeys)
     EXPECT_EQ(MdxEntriesPerNode(8), 84);
     EXPECT_EQ(MdxEntriesPerNode(10), 63);
     t.Close();
+
+    // The report log itself (0x03) as dbfread sees it.
+    const std::string py = run("/usr/bin/python3 -c \"import dbfread\n"
+                               "for r in dbfread.DBF('" + (dir / "report3.DBF") + "', encoding='cp437'):"
+                               " print(r['SENTNAME0'], r['RDATE'], r['MAILERNUM'])\n\"");
+    EXPECT_NE(py.find("Carter 2026-12-10 9214712345678900000022\nAdams 2025-01-02 9214712345678900000015\n"),
+              std::string::npos)
+        << py;
 
     // perl's XBase::Index reads the mailer-number tag in key order.
     const std::string pl = run("perl -MXBase::Index -e 'my $i = XBase::Index->new(\"" + (dir / "mailernum.MDX") +
