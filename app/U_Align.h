@@ -8,7 +8,7 @@ struct Settings;
 }
 class QPushButton;
 
-/// A spin edit of -999..999 whose typed text reads as the spec of the alignment dialog: a
+/// A spin edit of -999..999 whose typed text reads as the alignment dialog needs it: a
 /// value past a bound is pulled to it, text that is no whole number reads as -999.
 class AlignSpin : public QSpinBox
 {

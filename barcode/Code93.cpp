@@ -10,7 +10,7 @@ constexpr std::string_view Alphabet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/
 constexpr int ShiftDollar = 43, ShiftPercent = 44, ShiftSlash = 45, ShiftPlus = 46;
 
 // The 9-module patterns of the values 0-46, first module in the highest bit (the Code 93
-// specification's character table, AIM USS-93).
+// symbology standard's character table, AIM USS-93).
 constexpr std::array<uint16_t, 47> Patterns{
     0x114, 0x148, 0x144, 0x142, 0x128, 0x124, 0x122, 0x150, 0x112, 0x10A, // 0-9
     0x1A8, 0x1A4, 0x1A2, 0x194, 0x192, 0x18A, 0x168, 0x164, 0x162, 0x134, // A-J

@@ -14,7 +14,7 @@ folder = sys.argv[1] if len(sys.argv) > 1 else "/tmp/quill-tables-peer"
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 1
 os.makedirs(folder, exist_ok=True)
 path = os.path.join(folder, "peer.dbf")
-spec = ("sentname0 C(30); sentname1 C(30); sentname2 C(30); sentname3 C(30); city C(35); state C(4); "
+LAYOUT = ("sentname0 C(30); sentname1 C(30); sentname2 C(30); sentname3 C(30); city C(35); state C(4); "
         "zip C(10); rdate D; mailernum C(35); postage C(15); certified C(15); restricted C(15); "
         "return C(15); total C(15); comments C(35); re C(25)")
 
@@ -33,7 +33,7 @@ rows = [row(i) for i in range(RECORDS)]
 def append():
     if os.path.exists(path):
         os.remove(path)
-    t = dbf.Table(path, spec, dbf_type="db3", codepage="cp437")
+    t = dbf.Table(path, LAYOUT, dbf_type="db3", codepage="cp437")
     t.open(dbf.READ_WRITE)
     for r in rows:
         t.append(r)

@@ -274,11 +274,11 @@ TEST(TzDbf, ReadsTablesOtherProgramsWrote)
         EXPECT_EQ(t.GetFieldText("city"), "Augusta     ");
     }
     // python3-dbf writes dBase III tables, with (0x83) and without (0x03) a memo file.
-    for (const char* spec : {"name C(20); city C(20)", "name C(20); city C(20); note M"}) {
+    for (const char* layout : {"name C(20); city C(20)", "name C(20); city C(20); note M"}) {
         const std::string py = dir / "py.dbf";
-        const bool memo = std::string(spec).find(" M") != std::string::npos;
+        const bool memo = std::string(layout).find(" M") != std::string::npos;
         const std::string out = run("/usr/bin/python3 -c \"import dbf\n"
-                                    "t = dbf.Table('" + py + "', '" + spec + "', dbf_type='db3', codepage='cp437')\n"
+                                    "t = dbf.Table('" + py + "', '" + layout + "', dbf_type='db3', codepage='cp437')\n"
                                     "t.open(dbf.READ_WRITE)\nt.append(('Ren\\u00e9e', 'K\\u00f6ln'" +
                                     (memo ? std::string(", 'a note\\r\\nwith \\u00e9'") : std::string()) +
                                     "))\nt.close()\n\"");
