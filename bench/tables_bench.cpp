@@ -1,6 +1,7 @@
 // 100,000 records of the report-log layout: append, read in order, pack, index; each beside
 // the same bytes written and read with plain buffered file I/O. Prints one table.
 
+#include "ReportLayout.h"
 #include "TzDbf.h"
 
 #include <algorithm>
@@ -11,16 +12,13 @@
 #include <string>
 #include <vector>
 
+using quill::tables::ReportLogFields;
 using quill::tables::TTzDbf;
 namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string> Fields{
-    "sentname0, C, 30, 0", "sentname1, C, 30, 0", "sentname2, C, 30, 0", "sentname3, C, 30, 0",
-    "city, C, 35, 0",      "state, C, 4, 0",      "zip, C, 10, 0",       "rdate, D, 8, 0",
-    "mailernum, C, 35, 0", "postage, C, 15, 0",   "certified, C, 15, 0", "restricted, C, 15, 0",
-    "return, C, 15, 0",    "total, C, 15, 0",     "comments, C, 35, 0",  "re, C, 25, 0"};
+const std::vector<std::string>& Fields = ReportLogFields();
 const char* Names[] = {"sentname0", "sentname1", "sentname2", "sentname3", "city",   "state",
                        "zip",       "rdate",     "mailernum", "postage",   "certified", "restricted",
                        "return",    "total",     "comments",  "re"};

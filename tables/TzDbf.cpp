@@ -1195,29 +1195,22 @@ void TTzDbf::AppendRec()
         flushPending();
 }
 
-void TTzDbf::DeleteRec()
+void TTzDbf::setFlag(char flag, const char* command)
 {
     if (m_eof)
         return;
     const bool held = m_exclusive || m_recordLocks.count(m_recNo);
     if (!held && !lockRecord(m_recNo))
-        throw TableError(1200, "Record not locked: record " + std::to_string(m_recNo) + " of " + m_path + " [DELETE]");
-    writeFlag('*');
+        throw TableError(1200, "Record not locked: record " + std::to_string(m_recNo) + " of " + m_path + " [" +
+                                   command + "]");
+    writeFlag(flag);
     if (!held)
         unlockRecord(m_recNo);
 }
 
-void TTzDbf::RecallRec()
-{
-    if (m_eof)
-        return;
-    const bool held = m_exclusive || m_recordLocks.count(m_recNo);
-    if (!held && !lockRecord(m_recNo))
-        throw TableError(1200, "Record not locked: record " + std::to_string(m_recNo) + " of " + m_path + " [RECALL]");
-    writeFlag(' ');
-    if (!held)
-        unlockRecord(m_recNo);
-}
+void TTzDbf::DeleteRec() { setFlag('*', "DELETE"); }
+
+void TTzDbf::RecallRec() { setFlag(' ', "RECALL"); }
 
 bool TTzDbf::ToggleDeleted()
 {

@@ -179,6 +179,7 @@ private:
     void dropCache() const { m_cacheCount = 0; }
     void patchCache(uint32_t recNo, std::size_t at, std::string_view bytes) const;
     void writeFlag(char flag);
+    void setFlag(char flag, const char* command);
 
     std::vector<uint32_t> m_order; // record numbers in index order, empty for physical order
     std::size_t m_orderPos = 0;

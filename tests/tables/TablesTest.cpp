@@ -1,5 +1,6 @@
 #include "CodePage.h"
 #include "Mdx.h"
+#include "ReportLayout.h"
 #include "TzDbf.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string> ReportFields{
-    "sentname0, C, 30, 0", "sentname1, C, 30, 0", "sentname2, C, 30, 0", "sentname3, C, 30, 0",
-    "city, C, 35, 0",      "state, C, 4, 0",      "zip, C, 10, 0",       "rdate, D, 8, 0",
-    "mailernum, C, 35, 0", "postage, C, 15, 0",   "certified, C, 15, 0", "restricted, C, 15, 0",
-    "return, C, 15, 0",    "total, C, 15, 0",     "comments, C, 35, 0",  "re, C, 25, 0"};
+const std::vector<std::string>& ReportFields = ReportLogFields();
 const std::vector<std::string> AddressFields{"address,M,10,0", "city,C,35,0", "state,C,2,0", "zip,C,10,0"};
 
 struct Folder
