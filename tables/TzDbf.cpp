@@ -497,7 +497,7 @@ void TTzDbf::readHeader()
         f.decimals = static_cast<uint8_t>(header[d + 17]);
         if (std::string("CDNFLM").find(f.type) == std::string::npos || f.type == '\0')
             throw TableError(211, "Invalid field type '" + std::string(1, f.type) + "' in " + m_path + " [USE/OpenDBF]");
-        if (f.type == 'C' && f.decimals > 0 && Language == tlOem)
+        if (f.type == 'C' && f.decimals > 0)
             f.length += 256 * f.decimals; // long character fields of other programs
         if (f.length <= 0)
             throw TableError(210, notDbase + " (Field " + f.name + " has no length) [USE/OpenDBF]");
