@@ -35,6 +35,14 @@ QLabel* para(QWidget* parent, const QString& text, bool bold = false)
     return l;
 }
 
+// The help panels hold a good deal of text in a fixed height: a small, narrow face.
+QFont helpFont()
+{
+    QFont f("Arial");
+    f.setPixelSize(10);
+    return f;
+}
+
 void centre(QWidget* w)
 {
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -47,9 +55,10 @@ QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link)
 {
     auto* panel = new QFrame(parent);
     panel->setObjectName("panelBarCode");
+    panel->setFont(helpFont());
     auto* v = new QVBoxLayout(panel);
-    v->setContentsMargins(6, 4, 6, 4);
-    v->setSpacing(3);
+    v->setContentsMargins(6, 2, 6, 2);
+    v->setSpacing(1);
     v->addWidget(para(panel, "Customer ID:", true));
     v->addWidget(para(panel, "You may request a nine-digit customer ID (i.e., your DUNS number) from your postal "
                              "representative or by contacting Dun &amp; Bradstreet by telephone at 800-333-0505 or "
@@ -73,6 +82,7 @@ QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link)
     v->addWidget(para(panel, "Identifier Serial Number:", true));
     v->addWidget(para(panel, "This number must remain unique for at least 2 years in order to ensure that it "
                              "identifies only one mailpiece."));
+    v->addStretch();
     return panel;
 }
 
@@ -106,18 +116,18 @@ TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool
     editSerialNum->setToolTip(serialHint);
 
     gbNoBarCode = new QGroupBox(this);
-    gbNoBarCode->setGeometry(8, 6, BaseWidth - 16, 92);
+    gbNoBarCode->setGeometry(8, 4, BaseWidth - 16, 96);
     auto* mailerLabel = new QLabel("22 Digit Mailer Number", gbNoBarCode);
-    mailerLabel->setGeometry(10, 8, 200, 20);
+    mailerLabel->setGeometry(10, 4, 200, 20);
     editMailerNum = new DigitsEdit(22, gbNoBarCode);
     editMailerNum->setObjectName("editMailerNum");
-    editMailerNum->setGeometry(10, 28, BaseWidth - 40, 24);
+    editMailerNum->setGeometry(10, 24, BaseWidth - 40, 24);
     rgCountType = new QGroupBox("Count Type", gbNoBarCode);
-    rgCountType->setGeometry(10, 54, BaseWidth - 40, 36);
+    rgCountType->setGeometry(10, 50, BaseWidth - 40, 42);
     rbIncrement = new QRadioButton("Increment", rgCountType);
-    rbIncrement->setGeometry(10, 14, 120, 20);
+    rbIncrement->setGeometry(10, 20, 120, 18);
     rbDecrement = new QRadioButton("Decrement", rgCountType);
-    rbDecrement->setGeometry(150, 14, 120, 20);
+    rbDecrement->setGeometry(150, 20, 120, 18);
 
     cbDontShow = new QCheckBox("Do not show this screen again", this);
     cbDontShow->setObjectName("cbDontShow");
@@ -138,9 +148,10 @@ TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool
     panelBarCode->hide();
     panelMailerNum = new QFrame(this);
     panelMailerNum->setObjectName("panelMailerNum");
+    panelMailerNum->setFont(helpFont());
     auto* v = new QVBoxLayout(panelMailerNum);
-    v->setContentsMargins(6, 4, 6, 4);
-    v->setSpacing(3);
+    v->setContentsMargins(6, 2, 6, 2);
+    v->setSpacing(1);
     v->addWidget(para(panelMailerNum, "You have chosen not to print the bar code's, thus your mailers must have the "
                                       "bar code already printed on them. &nbsp;You must enter all 22 digits of the "
                                       "next Mailer Number in your printer."));
@@ -155,12 +166,16 @@ TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool
     box->setFrameStyle(QFrame::NoFrame);
     box->setFocusPolicy(Qt::NoFocus);
     box->viewport()->setAutoFillBackground(false);
-    box->setFixedHeight(86);
+    box->setFixedHeight(74);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->document()->setDocumentMargin(0);
     v->addWidget(box);
     v->addWidget(para(panelMailerNum, "To determine the order of your mailer numbers, look at the last 10 digits of "
                                       "the Mailer Number and ignore the last digit. &nbsp;The remaining 9 digits "
                                       "will be your <b>unique number</b>. These <b>unique numbers</b> should be "
                                       "consecutive."));
+    v->addStretch();
     panelMailerNum->hide();
 
     for (DigitsEdit* e : {editCustID, editSerialNum, editMailerNum})
