@@ -698,7 +698,7 @@ void TTzDbf::Refresh()
     dropCache();
     std::string prolog(32, '\0');
     if (readAll(m_fd, 0, prolog.data(), 32))
-        m_count = std::max(m_count, get32(prolog, 4));
+        m_count = get32(prolog, 4); // another user may have appended or packed
     if (m_recNo >= 1 && m_recNo <= m_count)
         load(m_recNo);
 }
