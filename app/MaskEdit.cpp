@@ -1,16 +1,28 @@
 #include "MaskEdit.h"
 
-DigitsEdit::DigitsEdit(int digits, QWidget* parent) : QLineEdit(parent)
+MaskedEdit::MaskedEdit(const QString& mask, QWidget* parent) : QLineEdit(parent)
 {
-    setInputMask(QString(digits, '9') + ";_");
+    setInputMask(mask + ";_");
 }
 
-QString DigitsEdit::digits() const
+QString MaskedEdit::maskedText() const
 {
     QString t = displayText();
     t.replace('_', ' ');
     return t;
 }
+
+void MaskedEdit::fillPlaces(const QString& places)
+{
+    setText(places);
+    const QString t = displayText();
+    int at = 0;
+    while (at < t.size() && t[at] != '_')
+        ++at;
+    setCursorPosition(at < t.size() ? at : 0);
+}
+
+DigitsEdit::DigitsEdit(int digits, QWidget* parent) : MaskedEdit(QString(digits, '9'), parent) {}
 
 void DigitsEdit::setDigits(const QString& text)
 {
@@ -18,7 +30,6 @@ void DigitsEdit::setDigits(const QString& text)
     for (QChar c : text)
         if (c.isDigit())
             only.append(c);
-    setText(only);
+    fillPlaces(only);
     setModified(false);
-    setCursorPosition(0);
 }

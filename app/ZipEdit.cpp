@@ -1,17 +1,6 @@
 #include "ZipEdit.h"
 
-ZipEdit::ZipEdit(QWidget* parent) : QLineEdit(parent)
-{
-    setInputMask("00000-0000;_");
-    setMaxLength(10);
-}
-
-QString ZipEdit::maskedText() const
-{
-    QString t = displayText();
-    t.replace('_', ' ');
-    return t;
-}
+ZipEdit::ZipEdit(QWidget* parent) : MaskedEdit("00000-0000", parent) {}
 
 void ZipEdit::setMaskedText(const QString& text)
 {
@@ -23,22 +12,5 @@ void ZipEdit::setMaskedText(const QString& text)
             continue;
         places.append(c);
     }
-    setText(places);
-    placeCursor();
-}
-
-void ZipEdit::clearMask()
-{
-    setText(QString());
-    placeCursor();
-}
-
-void ZipEdit::placeCursor()
-{
-    // Typing goes on at the first unfilled place, not after the mask's last place.
-    const QString t = displayText();
-    int at = 0;
-    while (at < t.size() && t[at] != '_')
-        ++at;
-    setCursorPosition(at < t.size() ? at : 0);
+    fillPlaces(places);
 }
