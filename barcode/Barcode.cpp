@@ -354,6 +354,10 @@ QImage ToMonoBitmap(const QImage& bitmap)
     for (int y = 0; y < h; ++y) {
         const uchar* in = grey.constScanLine(y);
         uchar* out = mono.scanLine(y);
+        if (y > 0 && std::memcmp(in, grey.constScanLine(y - 1), static_cast<std::size_t>(w)) == 0) {
+            std::memcpy(out, mono.constScanLine(y - 1), bytesPerLine); // rows of bars repeat
+            continue;
+        }
         std::memset(out, 0, bytesPerLine);
         for (int x = 0; x < w; ++x)
             out[x >> 3] |= static_cast<uchar>((in[x] >> 7) << (7 - (x & 7))); // white is bit 1

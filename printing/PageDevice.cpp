@@ -49,13 +49,21 @@ QImage StretchBitmap(const QImage& bitmap, int width, int height)
     for (int y = 0; y < sh; ++y) {
         const uchar* in = src.constScanLine(y);
         uchar* out = cols.scanLine(y);
+        // A bar code's rows are mostly alike: a row like the one above is copied.
+        if (y > 0 && std::memcmp(in, src.constScanLine(y - 1), static_cast<std::size_t>(sw)) == 0) {
+            std::memcpy(out, cols.constScanLine(y - 1), static_cast<std::size_t>(width));
+            continue;
+        }
         for (int x = 0; x < width; ++x) {
-            uchar v = 255;
-            for (int s = x0[static_cast<std::size_t>(x)]; s < x1[static_cast<std::size_t>(x)]; ++s)
+            const int first = x0[static_cast<std::size_t>(x)], last = x1[static_cast<std::size_t>(x)];
+            uchar v = in[first];
+            for (int s = first + 1; s < last; ++s)
                 v = std::min(v, in[s]);
             out[x] = v;
         }
     }
+    if (height == sh)
+        return cols;
     QImage out(width, height, QImage::Format_Grayscale8);
     for (int y = 0; y < height; ++y) {
         int first, last;

@@ -162,13 +162,15 @@ PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fon
         const int scale = nearestEven(resX * 15.0 / 1000.0);
         const int width = TPageFrame::DeviceLength(2.5, resX);
 
+        // Every setter renders the symbol again: the text goes last, so only one render is
+        // of the whole symbol.
         TBarcodeBmp m;
         m.setScale(scale);
         m.setHeight(TPageFrame::DeviceLength(0.75, resY));
         m.setInterpret(false);
         m.setBarcodeType(bcCode128);
-        m.setBarcodeText(mailer);
         m.setRotate(bcRotate180);
+        m.setBarcodeText(mailer);
         f.PrintBitmap(at(0.62, 4.1), m.Bitmap(), width, m.Bitmap().height()); // A1
 
         TBarcodeBmp c;
@@ -176,8 +178,8 @@ PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fon
         c.setHeight(TPageFrame::DeviceLength(0.75, resY));
         c.setInterpret(false);
         c.setBarcodeType(bcCode128);
-        c.setBarcodeText(companion);
         c.setRotate(bcNoRotate);
+        c.setBarcodeText(companion);
         f.PrintBitmap(at(4.7, 5.0), c.Bitmap(), width, c.Bitmap().height()); // A2
         c.setHeight(TPageFrame::DeviceLength(0.4, resY));
         f.PrintBitmap(at(5.2, 0.8), c.Bitmap(), width, c.Bitmap().height()); // A3
