@@ -109,14 +109,14 @@ void PainterPageDevice::printText(QPoint at, const QString& text, const QFont& f
 {
     if (!m_painter)
         return;
-    const QFontMetrics fm(font, m_device);
+    m_painter->save();
+    m_painter->setFont(font);
+    const QFontMetrics fm = m_painter->fontMetrics();
     const int w = fm.horizontalAdvance(text);
     const int h = fm.height();
-    m_painter->save();
     m_painter->translate(at);
     m_painter->rotate(-angle / 10.0); // tenths of a degree, counter-clockwise on the page
     m_painter->fillRect(QRect(0, 0, w, h), Qt::white);
-    m_painter->setFont(font);
     m_painter->setPen(Qt::black);
     m_painter->drawText(QPoint(0, fm.ascent()), text);
     m_painter->restore();
@@ -134,7 +134,14 @@ void PainterPageDevice::printBitmap(const QRect& target, const QImage& bitmap)
 
 int PainterPageDevice::textWidth(const QString& text, const QFont& font) const
 {
-    return QFontMetrics(font, m_device).horizontalAdvance(text);
+    if (!m_painter)
+        return QFontMetrics(font, m_device).horizontalAdvance(text);
+    // The painter's metrics are the ones printText draws with, and far cheaper to get.
+    m_painter->save();
+    m_painter->setFont(font);
+    const int w = m_painter->fontMetrics().horizontalAdvance(text);
+    m_painter->restore();
+    return w;
 }
 
 // ---------------------------------------------------------------------------------------
