@@ -1,12 +1,11 @@
 #include "MessageBoxWithButtons.h"
+#include "Screen.h"
 
 #include "PlatformServices.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 TButtonsBox::TButtonsBox(const QString& caption, const QString& text, const QStringList& captions, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
@@ -51,8 +50,7 @@ TButtonsBox::TButtonsBox(const QString& caption, const QString& text, const QStr
     if (!m_buttons.isEmpty())
         m_buttons.last()->setFocus();
 
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width / 2, height / 2));
+    CentreOnScreen(this);
 }
 
 void TButtonsBox::reject() { done(2); }

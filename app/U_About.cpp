@@ -1,16 +1,15 @@
 #include "U_About.h"
+#include "Screen.h"
 
 #include "Artwork.h"
 #include "GlobalVariables.h"
 #include "PlatformServices.h"
 #include "Version.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -150,8 +149,7 @@ void TF_About::FormShow()
         labelWebSite->setCursor(Qt::PointingHandCursor);
         labelEMail->setCursor(Qt::PointingHandCursor);
     }
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 }
 
 void TF_About::showEvent(QShowEvent* event)

@@ -1,14 +1,13 @@
 #include "U_Align.h"
+#include "Screen.h"
 
 #include "GlobalVariables.h"
 #include "IntegerText.h"
 
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 AlignSpin::AlignSpin(QWidget* parent) : QSpinBox(parent)
 {
@@ -98,8 +97,7 @@ TF_Align::TF_Align(quill::Settings& settings, QWidget* parent)
     btnOK->setDefault(true); // Enter confirms
     connect(btnOK, &QPushButton::clicked, this, &TF_Align::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     spinLeftRight->setFocus();
 }
 

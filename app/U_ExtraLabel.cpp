@@ -1,15 +1,14 @@
 #include "U_ExtraLabel.h"
+#include "Screen.h"
 
 #include "GlobalVariables.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace {
 constexpr const char* AddressedTo = "Addressed To";
@@ -77,8 +76,7 @@ TF_ExtraLabel::TF_ExtraLabel(quill::Settings& settings, QWidget* parent)
     btnOK->setDefault(true); // Enter confirms
     connect(btnOK, &QPushButton::clicked, this, &TF_ExtraLabel::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 }
 
 void TF_ExtraLabel::rgExtraLabelClick() { cbExtraLabel->setEnabled(rbYes->isChecked()); }

@@ -1,4 +1,5 @@
 #include "U_Mailer.h"
+#include "Screen.h"
 
 #include "GlobalVariables.h"
 #include "MaskEdit.h"
@@ -8,12 +9,10 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -43,11 +42,6 @@ QFont helpFont()
     return f;
 }
 
-void centre(QWidget* w)
-{
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        w->move(screen->availableGeometry().center() - w->rect().center());
-}
 
 } // namespace
 
@@ -223,7 +217,7 @@ void TF_Mailer::FormShow()
     btnOK->setGeometry(width() - 3 * 84, buttonsTop, 76, 26);
     btnCancel->setGeometry(width() - 2 * 84, buttonsTop, 76, 26);
     btnHelp->setGeometry(width() - 84, buttonsTop, 76, 26);
-    centre(this);
+    CentreOnScreen(this);
 }
 
 void TF_Mailer::btnHelpClick()
@@ -235,7 +229,7 @@ void TF_Mailer::btnHelpClick()
     panel->setGeometry(4, top, 385 - 8, extra - 4); // below the buttons; the check box shifts it with them
     panel->show();
     btnHelp->setEnabled(false);
-    centre(this);
+    CentreOnScreen(this);
 }
 
 bool TF_Mailer::refuseIncomplete(DigitsEdit* field)

@@ -1,4 +1,5 @@
 #include "U_Main.h"
+#include "Screen.h"
 
 #include "Artwork.h"
 #include "Memo.h"
@@ -371,6 +372,7 @@ void TF_Main::FormCreate()
 
     ShowMailerDialog = true;
     m_firstShow = true;
+    CentreOnScreen(this);
     editPostage->setFocus();
     MarkChanged();
 }

@@ -1,4 +1,5 @@
 #include "U_YourAddress.h"
+#include "Screen.h"
 
 #include "GlobalVariables.h"
 #include "Memo.h"
@@ -78,6 +79,7 @@ TF_YourAddress::TF_YourAddress(quill::Settings& settings, QWidget* parent) : QDi
 
     FormCreate();
     memoYourAddress->setFocus();
+    CentreOnScreen(this);
 }
 
 void TF_YourAddress::FormCreate()
