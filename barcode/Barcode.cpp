@@ -81,17 +81,17 @@ QImage rotated(const QImage& src, TbcRotate rotate)
     if (rotate == bcRotate180) {
         for (int y = 0; y < h; ++y)
             reverseRow(src.constScanLine(y), dst.scanLine(h - 1 - y), w);
-    } else if (rotate == bcRotate90) {
-        for (int y = 0; y < h; ++y) {
-            const uchar* in = src.constScanLine(y);
-            for (int x = 0; x < w; ++x)
-                dst.scanLine(x)[h - 1 - y] = in[x];
-        }
     } else {
+        uchar* const base = dst.bits();
+        const qsizetype bpl = dst.bytesPerLine();
         for (int y = 0; y < h; ++y) {
             const uchar* in = src.constScanLine(y);
-            for (int x = 0; x < w; ++x)
-                dst.scanLine(w - 1 - x)[y] = in[x];
+            for (int x = 0; x < w; ++x) {
+                if (rotate == bcRotate90)
+                    base[x * bpl + (h - 1 - y)] = in[x];
+                else
+                    base[(w - 1 - x) * bpl + y] = in[x];
+            }
         }
     }
     return dst;

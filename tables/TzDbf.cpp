@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -537,18 +538,14 @@ void TTzDbf::Close()
 {
     if (!Active())
         return;
-    const int fd = m_fd;
+    std::exception_ptr failure;
     try {
         flushPending();
         if (m_changed && !ReadOnly)
             writeHeader();
     } catch (...) {
-        UnLock();
-        ::close(fd);
-        if (m_memoFd >= 0)
-            ::close(m_memoFd);
-        m_fd = m_memoFd = -1;
-        throw;
+        failure = std::current_exception();
+        m_pending.clear(); // reported below; the files are closed all the same
     }
     UnLock();
     ::close(m_fd);
@@ -559,6 +556,8 @@ void TTzDbf::Close()
     m_order.clear();
     m_recNo = 0;
     m_eof = true;
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 // Records -------------------------------------------------------------------------------
@@ -1494,6 +1493,7 @@ void TTzDbf::IndexOnOne(std::string_view keyExpression, std::string indexName)
     keys.field = f.name;
     keys.type = f.type == 'C' ? 'C' : f.type == 'D' ? 'D' : 'N';
     keys.keyLength = f.type == 'C' ? f.length : f.type == 'D' ? 8 : 12;
+    keys.fieldLength = f.length; // numeric keys carry the field's width
     for (const Entry& e : entries) {
         keys.text.push_back(e.text);
         keys.number.push_back(e.number);

@@ -145,7 +145,7 @@ TEST(DrawMailerForm, EveryMarkOfTheFormAt300Dpi)
     // Fees end at 0.3 inch: drawn at their own width plus 90; a blank fee prints nothing.
     const auto* postage = findText(page, "0.39", 1800, 25);
     ASSERT_NE(postage, nullptr);
-    EXPECT_EQ(postage->at, QPoint(page.textWidth("0.39", QFont("Arial")) == 0 ? 0 : postage->at.x(), 429));
+    EXPECT_EQ(postage->at.y(), 429);
     QFont six("Arial");
     six.setPixelSize(25);
     EXPECT_EQ(postage->at.x(), page.textWidth("0.39", six) + 90);
