@@ -7,6 +7,7 @@ namespace quill::barcode {
 namespace {
 
 // Bar and space widths of the 107 symbol values, ISO/IEC 15417 table 1, first element a bar.
+// clang-format off
 constexpr std::array<std::string_view, 107> Patterns{
     "212222", "222122", "222221", "121223", "121322", "131222", "122213", "122312", "132212", "221213", // 0
     "221312", "231212", "112232", "122132", "122231", "113222", "123122", "123221", "223211", "221132", // 10
@@ -20,6 +21,7 @@ constexpr std::array<std::string_view, 107> Patterns{
     "214121", "412121", "111143", "111341", "131141", "114113", "114311", "411113", "411311", "113141", // 90
     "114131", "311141", "411131", "211412", "211214", "211232", "2331112",                              // 100
 };
+// clang-format on
 
 constexpr bool patternsAreWhole()
 {
@@ -30,9 +32,20 @@ constexpr bool patternsAreWhole()
 }
 static_assert(patternsAreWhole(), "every value is 11 modules wide, Stop 13");
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isControl(char c) { return static_cast<unsigned char>(c) >= 1 && static_cast<unsigned char>(c) <= 31; }
-bool isBOnly(char c) { return static_cast<unsigned char>(c) >= 96 && static_cast<unsigned char>(c) <= 127; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+// Codes 0-31 have values in set A only. The text filter drops NUL, but a text handed to the
+// encoder directly may hold one, and it must not end up in set B, where it has no value.
+bool isControl(char c)
+{
+    return static_cast<unsigned char>(c) <= 31;
+}
+bool isBOnly(char c)
+{
+    return static_cast<unsigned char>(c) >= 96 && static_cast<unsigned char>(c) <= 127;
+}
 
 std::size_t digitRun(std::string_view text, std::size_t from)
 {
@@ -122,14 +135,11 @@ std::vector<int> EncodeCode128(std::string_view text, bool withFnc1)
             }
             continue;
         }
-        if (set == 'C') {
-            if (i + 1 == text.size()) {
-                values.push_back(CodeB);
-                set = 'B';
-            } else if (!(isDigit(text[i]) && isDigit(text[i + 1]))) {
-                set = ChooseCode128Set(text.substr(i));
-                values.push_back(set == 'A' ? CodeA : CodeB);
-            }
+        if (set == 'C' && !(i + 1 < text.size() && isDigit(text[i]) && isDigit(text[i + 1]))) {
+            // Leaving C, also for a last lone character: a control character has a value
+            // only in A, so the set is chosen from what follows rather than always B.
+            set = ChooseCode128Set(text.substr(i));
+            values.push_back(set == 'A' ? CodeA : CodeB);
         }
     }
     values.push_back(Code128Checksum(values));

@@ -1,8 +1,11 @@
+#include "Code128.h"
 #include "Barcode.h"
 #include "BarcodeTestUtil.h"
-#include "Code128.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
 
 using namespace quill::barcode;
 
@@ -16,17 +19,34 @@ TEST(Code128, WorkedExamplesEncodeExactly)
         int modules;
     };
     const Case cases[] = {
-        {"mailer number", "9214712345678900000015",
-         {105, 92, 14, 71, 23, 45, 67, 89, 0, 0, 0, 15, 91, 106}, 176},
-        {"letters, even digit run, letters", "AB12345678cd",
-         {104, 33, 34, 99, 12, 34, 56, 78, 100, 67, 68, 80, 106}, 165},
+        {"mailer number",
+         "9214712345678900000015",
+         {105, 92, 14, 71, 23, 45, 67, 89, 0, 0, 0, 15, 91, 106},
+         176},
+        {"letters, even digit run, letters",
+         "AB12345678cd",
+         {104, 33, 34, 99, 12, 34, 56, 78, 100, 67, 68, 80, 106},
+         165},
         {"odd digits from the start", "12345", {105, 12, 34, 100, 21, 54, 106}, 0},
         {"three digits stay in B", "123", {104, 17, 18, 19, 8, 106}, 0},
-        {"shift between controls", std::string("\x01" "a" "\x02"), {103, 65, 98, 65, 66, 102, 106}, 0},
-        {"odd run met in B: first digit in B", "A12345",
-         {104, 33, 17, 99, 23, 45, (104 + 33 + 17 * 2 + 99 * 3 + 23 * 4 + 45 * 5) % 103, 106}, 0},
-        {"control then plain text switches to A", std::string("a\x01" "BC"),
-         {104, 65, 101, 65, 34, 35, (104 + 65 + 101 * 2 + 65 * 3 + 34 * 4 + 35 * 5) % 103, 106}, 0},
+        {"shift between controls", std::string("\001a\002"), {103, 65, 98, 65, 66, 102, 106}, 0},
+        {"odd run met in B: first digit in B",
+         "A12345",
+         {104, 33, 17, 99, 23, 45, (104 + 33 + 17 * 2 + 99 * 3 + 23 * 4 + 45 * 5) % 103, 106},
+         0},
+        {"control then plain text switches to A",
+         std::string("a\001BC"),
+         {104, 65, 101, 65, 34, 35, (104 + 65 + 101 * 2 + 65 * 3 + 34 * 4 + 35 * 5) % 103, 106},
+         0},
+        {"control left alone in C switches to A",
+         std::string("1234\x01"),
+         {105, 12, 34, 101, 65, (105 + 12 + 34 * 2 + 101 * 3 + 65 * 4) % 103, 106},
+         99},
+        {"carriage return left alone after a run in C, started in A",
+         std::string("AB1234\r"),
+         {103, 33, 34, 99, 12, 34, 101, 77,
+          (103 + 33 + 34 * 2 + 99 * 3 + 12 * 4 + 34 * 5 + 101 * 6 + 77 * 7) % 103, 106},
+         0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(EncodeCode128(c.text, false), c.values) << c.name;
@@ -34,7 +54,106 @@ TEST(Code128, WorkedExamplesEncodeExactly)
             EXPECT_EQ(TBarcodeBmp::SymbolWidth(1, bcCode128, c.text), c.modules) << c.name;
         }
     }
-    EXPECT_EQ(EncodeCode128("12", true), (std::vector<int>{104, 102, 17, 18, (104 + 102 + 17 * 2 + 18 * 3) % 103, 106}));
+    EXPECT_EQ(EncodeCode128("12", true),
+              (std::vector<int>{104, 102, 17, 18, (104 + 102 + 17 * 2 + 18 * 3) % 103, 106}));
+}
+
+namespace {
+
+// Reads a value list back as a reader does: start set, code switches, shifts, checksum and
+// Stop. Empty when the list is no whole symbol or holds a value its set has no meaning for.
+std::optional<std::string> readValues(const std::vector<int>& v, bool withFnc1)
+{
+    const std::size_t first = withFnc1 ? 2 : 1;
+    if (v.size() < first + 2 || v.back() != Stop || v[0] < StartA || v[0] > StartC)
+        return std::nullopt;
+    if (withFnc1 && v[1] != FNC1)
+        return std::nullopt;
+    const std::vector<int> body(v.begin(), v.end() - 2);
+    if (v[v.size() - 2] != Code128Checksum(body))
+        return std::nullopt;
+    char set = static_cast<char>('A' + (v[0] - StartA));
+    bool shifted = false;
+    std::string text;
+    for (std::size_t k = first; k < body.size(); ++k) {
+        const int x = body[k];
+        const char current = shifted ? (set == 'A' ? 'B' : 'A') : set;
+        shifted = false;
+        if (current == 'C') {
+            if (x < 100)
+                text += {static_cast<char>('0' + x / 10), static_cast<char>('0' + x % 10)};
+            else if (x == CodeA || x == CodeB)
+                set = x == CodeA ? 'A' : 'B';
+            else
+                return std::nullopt;
+        } else if (x < 96) {
+            text += static_cast<char>(current == 'A' && x >= 64 ? x - 64 : x + 32);
+        } else if (x == Shift && current == set && k + 1 < body.size()) {
+            shifted = true;
+        } else if (x == CodeC || (x == CodeA && set == 'B') || (x == CodeB && set == 'A')) {
+            set = x == CodeC ? 'C' : x == CodeA ? 'A' : 'B';
+        } else {
+            return std::nullopt; // FNC1-4 inside the data, or a start or Stop
+        }
+    }
+    return text;
+}
+
+// Encodes every text and keeps those whose values are not drawn whole (11 modules per value,
+// 13 for Stop) or do not read back as the text: a count and the first few, not a line each.
+class WholeSymbolCheck
+{
+public:
+    void operator()(const std::string& text, bool withFnc1)
+    {
+        const std::vector<int> values = EncodeCode128(text, withFnc1);
+        if (readValues(values, withFnc1) == text && Code128Modules(values).size() == 11 * values.size() + 2)
+            return;
+        if (++m_failures <= 5)
+            m_examples += testing::PrintToString(text) + (withFnc1 ? " (EAN-128)" : "") + " -> " +
+                          testing::PrintToString(values) + "\n";
+    }
+    int failures() const { return m_failures; }
+    const std::string& examples() const { return m_examples; }
+
+private:
+    int m_failures = 0;
+    std::string m_examples;
+};
+
+} // namespace
+
+TEST(Code128, EveryTextIsEncodedWholeAndReadsBack)
+{
+    WholeSymbolCheck check;
+    // Every text of up to eight characters drawn from the four classes the encoder tells
+    // apart (two digits, so pairs are told apart too): this reaches every place where the
+    // set changes, a lone last character in C included.
+    const std::string alphabet = {'1', '2', '\x01', 'A', 'a'};
+    std::vector<std::string> level{""};
+    for (int length = 1; length <= 8; ++length) {
+        std::vector<std::string> next;
+        next.reserve(level.size() * alphabet.size());
+        for (const std::string& t : level)
+            for (char c : alphabet)
+                next.push_back(t + c);
+        for (const std::string& t : next) {
+            check(t, false);
+            check(t, true);
+        }
+        level = std::move(next);
+    }
+
+    // And longer texts over every code the encoder takes, NUL and DEL included.
+    std::mt19937 random(128);
+    std::uniform_int_distribution<int> code(0, 127), digit('0', '9'), length(1, 40);
+    for (int round = 0; round < 20000; ++round) {
+        std::string t;
+        for (int n = length(random); n > 0; --n)
+            t += static_cast<char>(random() % 2 ? digit(random) : code(random)); // digit runs of every length
+        check(t, round % 5 == 0);
+    }
+    EXPECT_EQ(check.failures(), 0) << check.examples();
 }
 
 TEST(Code128, ChooseSet)
@@ -145,7 +264,7 @@ TEST(TBarcodeBmp, OddPropertiesNeverCrash)
             b.setRotate(bcRotate90);
         }
     b.setScale(1);
-    b.setHeight(2); // shorter than the text band
+    b.setHeight(2);                             // shorter than the text band
     EXPECT_EQ(b.Bitmap().size(), QSize(2, 88)); // turned: 88 wide becomes 88 high
     b.setFont(nullptr);
     EXPECT_EQ(b.Font().family(), "Courier New");

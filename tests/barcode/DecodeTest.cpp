@@ -16,7 +16,8 @@ ZXing::Result decode(const QImage& image, ZXing::BarcodeFormat format)
     QImage page(image.width() + 40, image.height() + 40, QImage::Format_Grayscale8);
     page.fill(255);
     for (int y = 0; y < image.height(); ++y)
-        std::memcpy(page.scanLine(y + 20) + 20, image.constScanLine(y), static_cast<std::size_t>(image.width()));
+        std::memcpy(page.scanLine(y + 20) + 20, image.constScanLine(y),
+                    static_cast<std::size_t>(image.width()));
     ZXing::DecodeHints hints;
     hints.setFormats(format);
     hints.setTryHarder(true);
@@ -45,8 +46,14 @@ TEST(Decode, EveryReadableSymbologyReadsBack)
         {bcCode128, "AB12345678cd", F::Code128, "AB12345678cd"},
         {bcCode128, "Quillmark 4.1, ref #77", F::Code128, "Quillmark 4.1, ref #77"},
         {bcCode128, "12345", F::Code128, "12345"},
-        {bcCode128, std::string("X\x01" "a\x02" "Z"), F::Code128, std::string("X\x01" "a\x02" "Z")},
+        {bcCode128, std::string("X\001a\002Z"), F::Code128, std::string("X\001a\002Z")},
+        {bcCode128, std::string("1234\x01"), F::Code128, std::string("1234\x01")},
+        {bcCode128, std::string("AB1234\r"), F::Code128, std::string("AB1234\r")},
+        {bcCode128, std::string("\004123456\037"), F::Code128, std::string("\004123456\037")},
+        {bcCode128, std::string("12345\t"), F::Code128, std::string("12345\t")},
         {bcEAN128, "0112345678901231", F::Code128, "0112345678901231"},
+        {bcEAN128, std::string("0112345678901231\x1d"), F::Code128, std::string("0112345678901231\x1d")},
+        {bcEAN128, std::string("10AB1234\x04"), F::Code128, std::string("10AB1234\x04")},
         {bcCode39, "CERTIFIED-MAIL 42", F::Code39, "CERTIFIED-MAIL 42"},
         {bcCode39Ext, "Mail-No.7 ok!", F::Code39, "Mail-No.7 ok!"},
         {bcCode93, "Certified mail #7", F::Code93, "Certified mail #7"},
@@ -72,7 +79,8 @@ TEST(Decode, EveryReadableSymbologyReadsBack)
                     b.setRotate(rotate);
                     b.setBarcodeText(c.text);
                     const ZXing::Result r = decode(b.Bitmap(), c.format);
-                    EXPECT_TRUE(r.isValid()) << c.text << " s=" << scale << " rot=" << rotate << " text=" << interpret;
+                    EXPECT_TRUE(r.isValid())
+                        << c.text << " s=" << scale << " rot=" << rotate << " text=" << interpret;
                     if (r.isValid()) {
                         EXPECT_EQ(r.text(), c.decoded) << c.text << " s=" << scale << " rot=" << rotate;
                     }
