@@ -9,7 +9,6 @@ namespace quill {
 
 namespace {
 
-
 // The paste parse counts characters, not bytes, so that a city such as "Montréal" keeps its
 // letters whole.
 std::u32string toUtf32(std::string_view s)
@@ -84,16 +83,58 @@ std::string_view TrimBlanksView(std::string_view text)
     return text.substr(b, e - b);
 }
 
-std::string TrimBlanks(std::string_view text) { return std::string(TrimBlanksView(text)); }
+std::string TrimBlanks(std::string_view text)
+{
+    return std::string(TrimBlanksView(text));
+}
 
-bool IsBlank(std::string_view text) { return TrimBlanksView(text).empty(); }
+bool IsBlank(std::string_view text)
+{
+    return TrimBlanksView(text).empty();
+}
+
+namespace {
+
+// "%.15g" rounds to 15 significant digits but switches to an exponent below 1e-4 and from
+// 1e15 on; money text never holds one, so such a result is written out in plain digits.
+std::string plainDigits(double amount)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", amount);
+    const std::string g = buf;
+    const std::size_t e = g.find('e');
+    if (e == std::string::npos)
+        return g; // plain already, or inf / nan
+    const bool negative = g.front() == '-';
+    std::string digits; // the significant digits, without the point
+    for (std::size_t i = negative ? 1 : 0; i < e; ++i)
+        if (g[i] != '.')
+            digits += g[i];
+    // The point stands after the first significant digit, moved by the exponent.
+    const long point = 1 + std::strtol(g.c_str() + e + 1, nullptr, 10);
+    const long count = static_cast<long>(digits.size());
+    std::string out;
+    if (point <= 0)
+        out = "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
+    else if (point >= count)
+        out = digits + std::string(static_cast<std::size_t>(point - count), '0');
+    else
+        out = digits.substr(0, static_cast<std::size_t>(point)) + "." +
+              digits.substr(static_cast<std::size_t>(point));
+    return negative ? "-" + out : out;
+}
+
+} // namespace
 
 std::string FormatMoney(double amount)
 {
-    int blanks = amount < 10 ? 10 : amount < 100 ? 8 : amount < 1000 ? 6 : amount < 10000 ? 5 : amount < 100000 ? 3 : 1;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", amount);
-    std::string digits = buf;
+    int blanks = amount < 10       ? 10
+                 : amount < 100    ? 8
+                 : amount < 1000   ? 6
+                 : amount < 10000  ? 5
+                 : amount < 100000 ? 3
+                                   : 1;
+    std::string digits = plainDigits(amount);
     if (digits.find('.') == std::string::npos)
         digits += ".00";
     else if (digits.size() == 3)

@@ -13,8 +13,9 @@ std::string TrimBlanks(std::string_view text);
 std::string_view TrimBlanksView(std::string_view text);
 bool IsBlank(std::string_view text);
 
-/// An amount as money text: leading blanks chosen by magnitude, then the amount in general
-/// format with "0" or ".00" appended where it lacks decimals.
+/// An amount as money text: leading blanks chosen by magnitude, then the amount in plain
+/// digits (15 significant, never an exponent) with "0" or ".00" appended where it lacks
+/// decimals.
 std::string FormatMoney(double amount);
 
 /// Reads an amount the way the fee fields accept one: blanks around, an optional sign, digits
@@ -37,7 +38,8 @@ std::string CityLine(std::string_view city, std::string_view state, std::string_
 
 /// The five lines of an address block: the four lines with the city line moved into the first
 /// one that is blank, or into a fifth line when none is.
-std::array<std::string, 5> PlaceCityLine(const std::array<std::string, 4>& lines, const std::string& cityLine);
+std::array<std::string, 5> PlaceCityLine(const std::array<std::string, 4>& lines,
+                                         const std::string& cityLine);
 
 /// Splits pasted text into lines at each CR LF or LF CR pair; characters after the last pair
 /// form no line.

@@ -5,7 +5,10 @@
 using namespace quill;
 
 namespace {
-std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+std::string blanks(int n)
+{
+    return std::string(static_cast<std::size_t>(n), ' ');
+}
 } // namespace
 
 TEST(FormatMoney, BlanksByMagnitudeAndDecimals)
@@ -16,23 +19,44 @@ TEST(FormatMoney, BlanksByMagnitudeAndDecimals)
         std::string expected;
     };
     const Case cases[] = {
-        {2.4, blanks(10) + "2.40"},
-        {0.39, blanks(10) + "0.39"},
-        {5, blanks(10) + "5.00"},
-        {0.39 + 2.40 + 1.85, blanks(10) + "4.64"}, // 4.640000000000001
-        {1.234, blanks(10) + "1.234"},
-        {-3, blanks(10) + "-3.00"},
+        {2.4, blanks(10) + "2.40"},      {0.39, blanks(10) + "0.39"},
+        {5, blanks(10) + "5.00"},        {0.39 + 2.40 + 1.85, blanks(10) + "4.64"}, // 4.640000000000001
+        {1.234, blanks(10) + "1.234"},   {-3, blanks(10) + "-3.00"},
         {-0.5, blanks(10) + "-0.5"}, // four characters: no "0" is added
-        {12.5, blanks(8) + "12.5"}, // only a single digit with one decimal gets the "0"
-        {99.99, blanks(8) + "99.99"},
-        {100, blanks(6) + "100.00"},
-        {999.5, blanks(6) + "999.5"},
-        {1000, blanks(5) + "1000.00"},
-        {10000, blanks(3) + "10000.00"},
-        {123456.75, blanks(1) + "123456.75"},
+        {12.5, blanks(8) + "12.5"},  // only a single digit with one decimal gets the "0"
+        {99.99, blanks(8) + "99.99"},    {100, blanks(6) + "100.00"},
+        {999.5, blanks(6) + "999.5"},    {1000, blanks(5) + "1000.00"},
+        {10000, blanks(3) + "10000.00"}, {123456.75, blanks(1) + "123456.75"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FormatMoney(c.amount), c.expected) << c.amount;
+}
+
+TEST(FormatMoney, NeverWritesAnExponent)
+{
+    // Very small and very large amounts come out in plain digits, still rounded to 15
+    // significant digits.
+    struct Case
+    {
+        double amount;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {0.00005, blanks(10) + "0.00005"},
+        {0.000012345, blanks(10) + "0.000012345"},
+        {-0.00005, blanks(10) + "-0.00005"},
+        {1e-20, blanks(10) + "0.00000000000000000001"},
+        {1e15, blanks(1) + "1000000000000000.00"},
+        {1.5e16, blanks(1) + "15000000000000000.00"},
+        {123456789012345678.0, blanks(1) + "123456789012346000.00"},
+        {-1e15, blanks(10) + "-1000000000000000.00"},
+        {999999999999999.0, blanks(1) + "999999999999999.00"}, // the last one "%g" writes plainly
+    };
+    for (const Case& c : cases) {
+        const std::string text = FormatMoney(c.amount);
+        EXPECT_EQ(text, c.expected) << c.amount;
+        EXPECT_EQ(text.find_first_of("eE"), std::string::npos) << text;
+    }
 }
 
 TEST(NormalizedFeeText, WhatAFeeFieldShowsAfterItIsLeft)
@@ -43,12 +67,24 @@ TEST(NormalizedFeeText, WhatAFeeFieldShowsAfterItIsLeft)
         std::string shown;
     };
     const Case cases[] = {
-        {"2.3", blanks(10) + "2.30"}, {".37", blanks(10) + "0.37"},  {"12.5", blanks(8) + "12.5"},
-        {"1e2", blanks(6) + "100.00"}, {"  4  ", blanks(10) + "4.00"}, {"+1.5", blanks(10) + "1.50"},
-        {"5.", blanks(10) + "5.00"},  {"abc", " "},                   {"0", " "},
-        {"1,50", " "},                {"-3", " "},                    {"", " "},
-        {" ", " "},                   {".", " "},                     {"1e", " "},
-        {"1e999", " "},               {"0x10", " "},                  {"2.40", blanks(10) + "2.40"},
+        {"2.3", blanks(10) + "2.30"},
+        {".37", blanks(10) + "0.37"},
+        {"12.5", blanks(8) + "12.5"},
+        {"1e2", blanks(6) + "100.00"},
+        {"  4  ", blanks(10) + "4.00"},
+        {"+1.5", blanks(10) + "1.50"},
+        {"5.", blanks(10) + "5.00"},
+        {"abc", " "},
+        {"0", " "},
+        {"1,50", " "},
+        {"-3", " "},
+        {"", " "},
+        {" ", " "},
+        {".", " "},
+        {"1e", " "},
+        {"1e999", " "},
+        {"0x10", " "},
+        {"2.40", blanks(10) + "2.40"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NormalizedFeeText(c.typed), c.shown) << "typed '" << c.typed << "'";
@@ -69,13 +105,10 @@ TEST(TrimZip, CleansMaskFieldTexts)
         const char* expected;
     };
     const Case cases[] = {
-        {"     -    ", ""},
-        {"62704-    ", "62704"},
-        {"     -1234", "1234"},
-        {"62704-1234", "62704-1234"},
+        {"     -    ", ""},      {"62704-    ", "62704"},
+        {"     -1234", "1234"},  {"62704-1234", "62704-1234"},
         {"6270 -    ", "6270 "}, // the dash goes, the blank before it stays
-        {" 62704 ", "62704"},
-        {"", ""},
+        {" 62704 ", "62704"},    {"", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(TrimZip(c.text), c.expected) << "'" << c.text << "'";
@@ -116,7 +149,13 @@ TEST(ParsePastedAddress, SplitsBlocksIntoMemoAndCityLine)
         {"bare line feeds", "A\nB\nTown, ST 12345\n", "A\nB\n", true, "Town", "ST", "12345"},
         {"short city line", "A\r\n12", "A\n", true, "", "", "12"},
         {"only a dash", "-", "", false, "", "", "-"},
-        {"accented city", "A\r\nMontr\xc3\xa9" "al, QC  12345", "A\n", true, "Montr\xc3\xa9" "al", "QC", "12345"},
+        {"accented city",
+         "A\r\nMontr\xc3\xa9"
+         "al, QC  12345",
+         "A\n", true,
+         "Montr\xc3\xa9"
+         "al",
+         "QC", "12345"},
         {"blanks only", "   \r\n", "", false, "", "", "   "},
     };
     for (const Case& c : cases) {
