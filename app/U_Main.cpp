@@ -4,15 +4,15 @@
 #include "Artwork.h"
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
-#include "PlatformServices.h"
 #include "PageDevice.h"
+#include "PlatformServices.h"
 #include "TableError.h"
 #include "U_About.h"
 #include "U_Align.h"
 #include "U_CertPrint.h"
+#include "U_CommonAPI.h"
 #include "U_ExtraLabel.h"
 #include "U_Mailer.h"
-#include "U_CommonAPI.h"
 #include "U_YourAddress.h"
 #include "ZipEdit.h"
 
@@ -47,7 +47,8 @@ constexpr const char* RegistrationCaption = "Bar Code Printing Registration";
 constexpr const char* RegistrationText =
     "This software prints the newly required Bar Code on the your Certified Mailer. Thus the U.S. Postal "
     "Service Requires that you register with them.  The DUNS numbers are no longer used. You must have a "
-    "mailer ID issued by the U.S. Postal Server.  If you do not have a USPS mailer ID contact them at 800 522 "
+    "mailer ID issued by the U.S. Postal Server.  If you do not have a USPS mailer ID contact them at 800 "
+    "522 "
     "9085 option 3 then option 6. ";
 constexpr const char* UpgradeNote =
     "Quillmark comes in several editions with different features: the single-mailer edition, the "
@@ -55,8 +56,14 @@ constexpr const char* UpgradeNote =
     "mailings. To change to another edition, visit www.eastvalesoftware.com or ask your office-supply "
     "dealer.";
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-std::string s8(const QString& s) { return s.toStdString(); }
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+std::string s8(const QString& s)
+{
+    return s.toStdString();
+}
 
 void paintGreenBold(QWidget* w)
 {
@@ -113,9 +120,15 @@ TF_Main::TF_Main(PlatformServices& services, const QString& programFolder, QWidg
     qApp->installEventFilter(this);
 }
 
-TF_Main::~TF_Main() { qApp->removeEventFilter(this); }
+TF_Main::~TF_Main()
+{
+    qApp->removeEventFilter(this);
+}
 
-QString TF_Main::settingsPath() const { return m_programFolder + quill::SettingsFileName; }
+QString TF_Main::settingsPath() const
+{
+    return m_programFolder + quill::SettingsFileName;
+}
 
 void TF_Main::buildControls()
 {
@@ -227,9 +240,9 @@ void TF_Main::buildControls()
 
     FontDialog1 = QFont("Arial", 8);
 
-    QWidget* order[] = {editPostage, editCertFee, editReturn, cbRestricted, editRestricted, btnPrint,
-                        btnChangeYourAddress, editComment, editRe, btnPaste, btnClear, memoAddress,
-                        editCity, editState, editZip};
+    QWidget* order[] = {editPostage, editCertFee,          editReturn,  cbRestricted, editRestricted,
+                        btnPrint,    btnChangeYourAddress, editComment, editRe,       btnPaste,
+                        btnClear,    memoAddress,          editCity,    editState,    editZip};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -393,7 +406,8 @@ void TF_Main::FormFirstShow()
         m_splash->close();
         delete m_splash;
     }
-    if (m_settings.Line1.empty() && m_settings.City.empty() && m_settings.State.empty() && m_settings.Zip.empty()) {
+    if (m_settings.Line1.empty() && m_settings.City.empty() && m_settings.State.empty() &&
+        m_settings.Zip.empty()) {
         TF_YourAddress dialog(m_settings, this);
         m_services.execDialog(dialog);
     }
@@ -464,11 +478,26 @@ void TF_Main::setFieldText(QLineEdit* field, const QString& text)
         field->setText(text);
 }
 
-void TF_Main::feeExit(QLineEdit* field) { setFieldText(field, NormalizeFee(field->text())); }
-void TF_Main::editPostageExit() { feeExit(editPostage); }
-void TF_Main::editCertFeeExit() { feeExit(editCertFee); }
-void TF_Main::editReturnExit() { feeExit(editReturn); }
-void TF_Main::editRestrictedExit() { feeExit(editRestricted); }
+void TF_Main::feeExit(QLineEdit* field)
+{
+    setFieldText(field, NormalizeFee(field->text()));
+}
+void TF_Main::editPostageExit()
+{
+    feeExit(editPostage);
+}
+void TF_Main::editCertFeeExit()
+{
+    feeExit(editCertFee);
+}
+void TF_Main::editReturnExit()
+{
+    feeExit(editReturn);
+}
+void TF_Main::editRestrictedExit()
+{
+    feeExit(editRestricted);
+}
 
 void TF_Main::cbRestrictedClick()
 {
@@ -487,8 +516,9 @@ void TF_Main::SaveValues1Click()
     m_settings.Postage = quill::TrimBlanks(s8(editPostage->text()));
     m_settings.CertFee = quill::TrimBlanks(s8(editCertFee->text()));
     m_settings.Return = quill::TrimBlanks(s8(editReturn->text()));
-    if (!editRestricted->text().isEmpty())
-        m_settings.Restricted = quill::TrimBlanks(s8(editRestricted->text()));
+    // An unchecked box leaves a single blank in the field: that is no amount to keep.
+    if (std::string restricted = quill::TrimBlanks(s8(editRestricted->text())); !restricted.empty())
+        m_settings.Restricted = std::move(restricted);
 }
 
 // Recipient address -----------------------------------------------------------------------
@@ -608,7 +638,10 @@ void TF_Main::btnPrintClick()
     PrintMailer();
 }
 
-void TF_Main::MIPrintClick() { btnPrintClick(); }
+void TF_Main::MIPrintClick()
+{
+    btnPrintClick();
+}
 
 void TF_Main::PrintMailer()
 {
@@ -664,7 +697,8 @@ void TF_Main::PrintMailer()
     if (auto* pdf = dynamic_cast<quill::printing::PdfPage*>(device.get()); pdf && !m_toldPdfFolder) {
         m_toldPdfFolder = true;
         m_services.information(this, "No printer is installed, so the form was saved as a PDF file:\n" +
-                                         pdf->fileName() + "\n\nEvery form is saved in that folder until you "
+                                         pdf->fileName() +
+                                         "\n\nEvery form is saved in that folder until you "
                                          "choose a printer under Options > Print Options > Printer Setup.");
     }
 
@@ -709,7 +743,10 @@ void TF_Main::MailerNumber1Click()
         m_services.error(this, q(error->message));
 }
 
-void TF_Main::MIPrinterSetupClick() { m_services.printerSetup(this); }
+void TF_Main::MIPrinterSetupClick()
+{
+    m_services.printerSetup(this);
+}
 
 void TF_Main::MIPrinterAlignmentClick()
 {
@@ -752,7 +789,10 @@ void TF_Main::MarkChanged()
     btnPrint->setEnabled(true);
 }
 
-void TF_Main::editPostageChange() { MarkChanged(); }
+void TF_Main::editPostageChange()
+{
+    MarkChanged();
+}
 
 // Numbering mode --------------------------------------------------------------------------
 
@@ -777,13 +817,25 @@ void TF_Main::MIAboutClick()
     m_services.execDialog(about);
 }
 
-void TF_Main::Content1Click() { m_services.showHelp(m_programFolder + "Quill3.hlp"); }
+void TF_Main::Content1Click()
+{
+    m_services.showHelp(m_programFolder + "Quill3.hlp");
+}
 
-void TF_Main::TrackItem1Click() { m_services.openUrl(QUrl(TrackingPage)); }
+void TF_Main::TrackItem1Click()
+{
+    m_services.openUrl(QUrl(TrackingPage));
+}
 
-void TF_Main::miUpgradeClick() { m_services.information(this, UpgradeNote); }
+void TF_Main::miUpgradeClick()
+{
+    m_services.information(this, UpgradeNote);
+}
 
-void TF_Main::MIExitClick() { close(); }
+void TF_Main::MIExitClick()
+{
+    close();
+}
 
 bool TF_Main::RunTableCommand(const std::function<void()>& command)
 {
@@ -795,8 +847,8 @@ bool TF_Main::RunTableCommand(const std::function<void()>& command)
         if (auto error = quill::SaveSettings(m_settings, s8(settingsPath())))
             m_services.error(this, q(*error));
         m_closed = true; // written already
-        m_services.messageBox(this, PlatformServices::BoxKind::Error, "Program halted.", QString::fromStdString(e.text()),
-                              PlatformServices::bit(PlatformServices::Ok));
+        m_services.messageBox(this, PlatformServices::BoxKind::Error, "Program halted.",
+                              QString::fromStdString(e.text()), PlatformServices::bit(PlatformServices::Ok));
         m_services.exitProgram(e.number());
         return false;
     }

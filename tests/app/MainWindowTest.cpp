@@ -120,9 +120,12 @@ TEST_F(MainWindow, FirstStartInAnEmptyFolderAsksInOrderAndWritesEveryKey)
     const QString ini = readIni();
     for (const char* line :
          {"[Type]\nCompany=Eastvale\nBarCodeApp=1\n", "Line1=Jane Sender\nLine2=1 Elm St\nLine3=\nLine4=\n",
-          "City=Springfield\nState=IL\nZip=62704\n", "Postage=0.39\nCertFee=2.40\nReturn=1.85\nRestricted=3.50\n",
-          "PrintBarCode=1\nCustID=000000000\nSerialNum=0000000\nIncrement=1\nMailerNum=71000000000000000000\n",
-          "[Printing]\nPrintExtraLabel=Yes\nExtraLabel=Addressed To\n", "[Print Align]\nLeftRight=0\nTopBottom=0\n"})
+          "City=Springfield\nState=IL\nZip=62704\n",
+          "Postage=0.39\nCertFee=2.40\nReturn=1.85\nRestricted=3.50\n",
+          "PrintBarCode=1\nCustID=000000000\nSerialNum=0000000\nIncrement=1\nMailerNum="
+          "71000000000000000000\n",
+          "[Printing]\nPrintExtraLabel=Yes\nExtraLabel=Addressed To\n",
+          "[Print Align]\nLeftRight=0\nTopBottom=0\n"})
         EXPECT_TRUE(ini.contains(line)) << line << "\n---\n" << ini.toStdString();
     EXPECT_TRUE(ini.contains("[System Path]\ndefault=" + folder() + "Addresses\n")) << ini.toStdString();
 }
@@ -161,8 +164,8 @@ TEST_F(MainWindow, CustomerIdOfDashedZerosShowsTheNoticeAtStart)
         const char* barCodes;
         bool notice;
     };
-    for (const Case c : {Case{"00-000-0000", "1", true}, Case{"000000000", "1", false},
-                         Case{"00-000-0000", "0", false}}) {
+    for (const Case c :
+         {Case{"00-000-0000", "1", true}, Case{"000000000", "1", false}, Case{"00-000-0000", "0", false}}) {
         writeIni(Quiet + "[Values]\nCustID=" + c.custId + "\nPrintBarCode=" + c.barCodes + "\n");
         services.events.clear();
         services.boxes.clear();
@@ -245,9 +248,9 @@ TEST_F(MainWindow, FeesNormaliseOnLeaveAndTotalUp)
         const char* typed;
         QString shown;
     };
-    for (const Case& c : {Case{"2.3", Ten + "2.30"}, Case{".37", Ten + "0.37"}, Case{"12.5", QString(8, ' ') + "12.5"},
-                          Case{"1e2", QString(6, ' ') + "100.00"}, Case{"abc", " "}, Case{"0", " "},
-                          Case{"1,50", " "}}) {
+    for (const Case& c :
+         {Case{"2.3", Ten + "2.30"}, Case{".37", Ten + "0.37"}, Case{"12.5", QString(8, ' ') + "12.5"},
+          Case{"1e2", QString(6, ' ') + "100.00"}, Case{"abc", " "}, Case{"0", " "}, Case{"1,50", " "}}) {
         type(w.editCertFee, c.typed);
         leave(w.editCertFee, w.editReturn);
         EXPECT_EQ(w.editCertFee->text(), c.shown) << c.typed;
@@ -275,6 +278,12 @@ TEST_F(MainWindow, SaveValuesStoresTheTrimmedFees)
     w.SaveValues1->trigger();
     EXPECT_EQ(w.settings().Postage, "0.42");
     EXPECT_EQ(w.settings().Restricted, "3.50"); // unchecked: kept
+    // Checked and unchecked again, the field shows a single blank: still kept.
+    w.cbRestricted->click();
+    w.cbRestricted->click();
+    ASSERT_EQ(w.editRestricted->text(), " ");
+    w.SaveValues1->trigger();
+    EXPECT_EQ(w.settings().Restricted, "3.50");
     w.cbRestricted->click();
     type(w.editRestricted, "4.1");
     leave(w.editRestricted, w.btnPrint);
@@ -376,8 +385,9 @@ TEST_F(MainWindow, ChangeButtonEditsTheSenderAddress)
         dlg->btnOK->click();
     });
     w.btnChangeYourAddress->click();
-    const QStringList labels{w.lblYourAddress[0]->text(), w.lblYourAddress[1]->text(), w.lblYourAddress[2]->text(),
-                             w.lblYourAddress[3]->text(), w.lblYourAddress[4]->text()};
+    const QStringList labels{w.lblYourAddress[0]->text(), w.lblYourAddress[1]->text(),
+                             w.lblYourAddress[2]->text(), w.lblYourAddress[3]->text(),
+                             w.lblYourAddress[4]->text()};
     EXPECT_EQ(labels, (QStringList{"A", "Town ST", "C", "D", ""}));
     EXPECT_EQ(w.settings().Zip, "");
 
@@ -516,8 +526,9 @@ TEST_F(MainWindow, HelpMenuAndLinks)
     w.MIAbout->trigger();
     w.MIOrderSupplies->trigger();
     w.MITechnicalSupport->trigger();
-    EXPECT_EQ(services.events, (QStringList{"help:" + folder() + "Quill3.hlp",
-                                            "url:https://www.usps.com/shipping/trackandconfirm.htm", "box:Information",
-                                            "dialog:TF_About", "dialog:TF_About", "dialog:TF_About"}));
+    EXPECT_EQ(services.events,
+              (QStringList{"help:" + folder() + "Quill3.hlp",
+                           "url:https://www.usps.com/shipping/trackandconfirm.htm", "box:Information",
+                           "dialog:TF_About", "dialog:TF_About", "dialog:TF_About"}));
     EXPECT_TRUE(services.boxes[0].text.contains("editions"));
 }
