@@ -1,32 +1,22 @@
-#include "Mdx.h"
+#include "tables/Mdx.h"
+
+#include "tables/FileFormat.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 
 namespace quill::tables {
 
 namespace {
 
 constexpr int BlockSize = 512;
-constexpr int NodeSize = 1024;        // two blocks per node
-constexpr int HeaderBlocks = 4;       // the 2048-byte file header with its tag table
-constexpr int TagHeaderBlock = 4;     // the tag's header takes one node
+constexpr int NodeSize = 1024;    // two blocks per node
+constexpr int HeaderBlocks = 4;   // the 2048-byte file header with its tag table
+constexpr int TagHeaderBlock = 4; // the tag's header takes one node
 constexpr int FirstNodeBlock = 6;
 constexpr int TagTable = 544;
-
-void put16(std::string& b, std::size_t at, uint32_t v)
-{
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-void put32(std::string& b, std::size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
 
 std::string dateBytes()
 {
@@ -79,9 +69,13 @@ int MdxEntryLength(int keyLength)
     return (keyLength + 4 + 3) / 4 * 4; // 35 -> 40, 30 -> 36, 8 -> 12, 10 -> 16
 }
 
-int MdxEntriesPerNode(int keyLength) { return 1012 / MdxEntryLength(keyLength); }
+int MdxEntriesPerNode(int keyLength)
+{
+    return 1012 / MdxEntryLength(keyLength);
+}
 
-std::optional<std::pair<int, const char*>> WriteMdx(const std::string& path, const MdxKeys& keys)
+std::optional<std::pair<int, const char*>> WriteMdx(FileOps& files, const std::string& path,
+                                                    const MdxKeys& keys)
 {
     if (keys.keyLength < 1 || keys.keyLength > 100)
         return std::make_pair(220, "Invalid key length for an index");
@@ -138,7 +132,8 @@ std::optional<std::pair<int, const char*>> WriteMdx(const std::string& path, con
         std::vector<Node> above;
         for (std::size_t i = 0; i < below.size();) {
             Node parent;
-            const std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(perNode) + 1, below.size() - i);
+            const std::size_t take =
+                std::min<std::size_t>(static_cast<std::size_t>(perNode) + 1, below.size() - i);
             for (std::size_t k = 0; k + 1 < take; ++k)
                 parent.entries.emplace_back(belowBlocks[i + k], below[i + k].lastKey);
             parent.right = belowBlocks[i + take - 1];
@@ -157,18 +152,18 @@ std::optional<std::pair<int, const char*>> WriteMdx(const std::string& path, con
     file[0] = 2;
     file.replace(1, 3, date);
     file.replace(4, std::min<std::size_t>(16, keys.tableName.size()), keys.tableName.substr(0, 16));
-    put16(file, 20, NodeSize / BlockSize);
-    put16(file, 22, NodeSize);
+    Put16(file, 20, NodeSize / BlockSize);
+    Put16(file, 22, NodeSize);
     file[24] = 1;  // production index
     file[25] = 48; // tag slots
     file[26] = 32; // bytes per tag slot
     file[28] = 1;  // tags in use: readers find the tag through this count
-    put32(file, 32, totalBlocks);
+    Put32(file, 32, totalBlocks);
     file.replace(44, 3, date);
 
     // The tag table's one slot.
     std::string& f = file;
-    put32(f, TagTable, TagHeaderBlock);
+    Put32(f, TagTable, TagHeaderBlock);
     f.replace(TagTable + 4, 9, "dummy_tag");
     f[TagTable + 15] = 0x10;
     f[TagTable + 19] = 0x02;
@@ -176,38 +171,41 @@ std::optional<std::pair<int, const char*>> WriteMdx(const std::string& path, con
 
     // The tag header.
     const std::size_t th = static_cast<std::size_t>(TagHeaderBlock) * BlockSize;
-    put32(f, th, root);
-    put32(f, th + 4, NodeSize / BlockSize);
+    Put32(f, th, root);
+    Put32(f, th + 4, NodeSize / BlockSize);
     f[th + 8] = 0x10;
     f[th + 9] = keys.type;
-    put16(f, th + 12, static_cast<uint32_t>(keys.keyLength));
-    put16(f, th + 14, static_cast<uint32_t>(perNode));
-    put16(f, th + 16, keys.type == 'C' ? 0 : 1);
-    put16(f, th + 18, static_cast<uint32_t>(entry));
+    Put16(f, th + 12, static_cast<uint32_t>(keys.keyLength));
+    Put16(f, th + 14, static_cast<uint32_t>(perNode));
+    Put16(f, th + 16, keys.type == 'C' ? 0 : 1);
+    Put16(f, th + 18, static_cast<uint32_t>(entry));
     f.replace(th + 24, std::min<std::size_t>(100, keys.field.size()), keys.field.substr(0, 100));
 
     for (std::size_t level = 0; level < levels.size(); ++level) {
         for (std::size_t i = 0; i < levels[level].size(); ++i) {
             const Node& node = levels[level][i];
             const std::size_t at = static_cast<std::size_t>(blocks[level][i]) * BlockSize;
-            put32(f, at, static_cast<uint32_t>(node.entries.size()));
+            Put32(f, at, static_cast<uint32_t>(node.entries.size()));
             std::size_t offset = at + 8;
             for (const auto& [ref, key] : node.entries) {
-                put32(f, offset, ref);
+                Put32(f, offset, ref);
                 f.replace(offset + 4, key.size(), key);
                 offset += static_cast<std::size_t>(entry);
             }
-            put32(f, offset, node.right); // zero in a leaf
+            Put32(f, offset, node.right); // zero in a leaf
         }
     }
 
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return std::make_pair(5, "The index file cannot be written");
-    out.write(file.data(), static_cast<std::streamsize>(file.size()));
-    out.close();
-    if (!out)
-        return std::make_pair(101, "The index file cannot be written");
+    // Written beside the old index and renamed over it when whole: a failure keeps the old one.
+    TempFile temp(files, path + ".new");
+    FileHandle out = temp.create();
+    if (!out.valid())
+        return std::make_pair(TableErrorOfErrno(temp.error()), "The index file cannot be written");
+    if (!out.writeAt(0, file) || !out.close())
+        return std::make_pair(TableErrorOfErrno(out.error()) == 1004 ? 1004 : 101,
+                              "The index file cannot be written");
+    if (!temp.commitTo(path))
+        return std::make_pair(TableErrorOfErrno(temp.error()), "The index file cannot be written");
     return std::nullopt;
 }
 

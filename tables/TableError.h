@@ -24,6 +24,15 @@ private:
     std::string m_message;
 };
 
+/// A field name the table does not have or a value that cannot be converted: the caller's
+/// mistake, not a failure of the files. Import and export catch it; elsewhere it is shown and
+/// the program goes on.
+class DatasetError : public std::invalid_argument
+{
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
 /// The description of a table error number ("File not found", ...; "Undefined error").
 const char* TableErrorDescription(int number);
 

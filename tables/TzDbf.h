@@ -1,11 +1,14 @@
 #pragma once
 
-#include "TableError.h"
+#include "tables/DataFile.h"
+#include "tables/FileOps.h"
+#include "tables/Locks.h"
+#include "tables/MemoFile.h"
+#include "tables/TableError.h"
 
 #include <cstdint>
 #include <functional>
-#include <optional>
-#include <set>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,24 +17,16 @@ namespace quill::tables {
 
 enum TableLanguage { tlOem, tlAnsi };
 
-/// One field of a table as its descriptor gives it.
-struct DbfField
-{
-    std::string name; // upper case, as in the file
-    char type = 'C';  // C, D, N, F, L or M
-    int length = 0;
-    int decimals = 0;
-    int offset = 0;   // within the record, after the deletion flag
-};
-
 /// A dBase table: the data file (.dbf), its memo file (.dbt) and, when ordered, its index
 /// (.mdx). Text goes in and out as UTF-8 and is stored in code page 437 (tlOem) or
-/// Windows-1252 (tlAnsi). Every failure is a TableError; messages that are not failures (the
-/// corrections of a field list) go to ShowMessage.
+/// Windows-1252 (tlAnsi). Every failure of the files is a TableError, and no other exception
+/// leaves the table but a DatasetError for a value that cannot be converted. Messages that are
+/// not failures (the corrections of a field list) go to ShowMessage.
 class TTzDbf
 {
 public:
-    TTzDbf() = default;
+    /// A table whose files are reached through `files` (the real ones unless a test says).
+    explicit TTzDbf(FileOps& files = PosixFiles()) : m_files(files), m_memo(files) {}
     ~TTzDbf();
     TTzDbf(const TTzDbf&) = delete;
     TTzDbf& operator=(const TTzDbf&) = delete;
@@ -55,10 +50,10 @@ public:
     // Open and close
     void Open();
     void Close();
-    bool Active() const { return m_fd >= 0; }
+    bool Active() const { return m_file.valid(); }
 
     // Navigation
-    uint32_t RecCount() const { return m_count; }
+    uint32_t RecCount() const { return m_header.count; }
     uint32_t RecNo() const { return m_recNo; }
     void First();
     void Next();
@@ -68,11 +63,13 @@ public:
     bool Deleted() const;
 
     // Fields of the current record or the record buffer
-    const std::vector<DbfField>& Fields() const { return m_fields; }
+    const std::vector<DbfField>& Fields() const { return m_header.fields; }
     const DbfField* FindField(std::string_view name) const;
     void ClearRecord();
     void SetFieldText(std::string_view field, std::string_view text);
     void SetDateText(std::string_view field, std::string_view text);
+    /// A C field padded to its length; any other field trimmed, and "" when it holds no value
+    /// (also the null fill other programs write).
     std::string GetFieldText(std::string_view field) const;
     std::vector<std::string> GetMField(std::string_view field);
     void SetMField(std::string_view field, const std::vector<std::string>& lines);
@@ -108,64 +105,61 @@ public:
 
     /// The raw bytes of the current record (deletion flag first), as stored.
     const std::string& RecordBytes() const { return m_record; }
+    /// The memo file, for checks of its free space.
+    const MemoFile& Memo() const { return m_memo; }
 
 private:
     enum class State { Browse, Edit, Insert };
 
     void create();
     void openFiles();
-    void readHeader();
+    void closeFiles();
     void writeHeader();
     void readRecord(uint32_t recNo, std::string& into) const;
     void writeRecord(uint32_t recNo, const std::string& bytes);
     void load(uint32_t recNo);
     void startEditing();
+    void discardBuffer();
     std::string& buffer();
+    const std::string& current() const { return m_state != State::Browse ? m_buffer : m_record; }
     const DbfField& field(std::string_view name, const char* command) const;
     const DbfField& memoField(std::string_view name, const char* command) const;
     std::string toStored(std::string_view utf8) const;
     std::string fromStored(std::string bytes) const;
-    bool lockRange(uint64_t offset, uint64_t length, bool exclusive);
-    void unlockRange(uint64_t offset, uint64_t length);
-    bool lockRecord(uint32_t recNo);
-    void unlockRecord(uint32_t recNo);
     uint64_t recordOffset(uint32_t recNo) const;
     void skipHidden();
     std::string memoPath() const;
+    [[noreturn]] void writeFailed(const std::string& message) const;
+    uint32_t memoBlock(const DbfField& f) const;
+    /// A memo field's stored bytes as the current record or the buffer has them.
+    std::string memoBytes(const DbfField& f) const;
+    void setMemoBytes(const DbfField& f, const std::string& bytes);
+    void packFiles();
 
-    // memo file
-    std::string readMemo(uint32_t block);
-    uint32_t writeMemo(uint32_t oldBlock, const std::string& bytes);
-    void freeRun(uint32_t block, uint32_t blocks);
-    uint32_t takeRun(uint32_t blocks);
-    uint32_t memoEndBlock() const;
-    uint32_t memoBlockField(const std::string& record, const DbfField& f) const;
-    void setMemoBlockField(std::string& record, const DbfField& f, uint32_t block) const;
-
+    FileOps& m_files;
     std::string m_path;
     bool m_exclusive = false;
-    int m_fd = -1;
-    int m_memoFd = -1;
-    std::string m_header; // header and descriptors as read, written back unchanged but for the count and date
-    uint8_t m_version = 0x03;
-    uint32_t m_count = 0;
-    uint16_t m_headerLength = 0;
-    uint16_t m_recordLength = 0;
-    std::vector<DbfField> m_fields;
+    FileHandle m_file;
+    MemoFile m_memo;
+    DbfHeader m_header;
     mutable std::size_t m_lastField = 0;
     bool m_changed = false;
-    uint32_t m_blockSize = 512;
-    bool m_hasMemo = false;
+    TableLocks m_locks;
 
     uint32_t m_recNo = 0;
     bool m_eof = true;
     std::string m_record;
     std::string m_buffer;
     State m_state = State::Browse;
-    bool m_bufferStarted = false;
+    bool m_lockedEdit = false; // the buffer came from Edit(): it goes back in place
 
-    bool m_appendLock = false;
-    std::set<uint32_t> m_recordLocks;
+    // Memo runs the record buffer wrote and no record refers to yet, by field offset, and the
+    // runs of the record being edited that the buffer no longer refers to: the first are freed
+    // when the buffer is dropped, the second once the buffer has replaced the record.
+    std::map<int, uint32_t> m_ownedMemo;
+    std::vector<uint32_t> m_replacedMemo;
+    // Texts that go back into the edited record's own runs when it is posted.
+    std::map<int, std::string> m_deferredMemo;
 
     // Records appended but not yet written: they go out in one write when the table is
     // closed, its locks are released, or anything else touches the file.

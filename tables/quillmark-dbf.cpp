@@ -1,8 +1,9 @@
 // quillmark-dbf: looks into and edits dBase tables (the report log, address tables) through
 // the same table component the program uses.
 
-#include "TableError.h"
-#include "TzDbf.h"
+#include "tables/TableError.h"
+#include "tables/Text.h"
+#include "tables/TzDbf.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -158,19 +159,6 @@ private:
             return false;
         }
     }
-    void utf8(std::string& out, unsigned cp)
-    {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
     bool string(std::string& out)
     {
         ++m_i; // the opening quote
@@ -204,9 +192,10 @@ private:
             case 'u': {
                 if (m_i + 4 > m_s.size())
                     return false;
-                const unsigned cp = static_cast<unsigned>(std::strtoul(m_s.substr(m_i, 4).c_str(), nullptr, 16));
+                const unsigned cp =
+                    static_cast<unsigned>(std::strtoul(m_s.substr(m_i, 4).c_str(), nullptr, 16));
                 m_i += 4;
-                utf8(out, cp);
+                quill::tables::AppendUtf8(out, cp);
                 break;
             }
             default:
@@ -229,8 +218,8 @@ void open(TTzDbf& t, const std::string& file, bool create = false)
 
 std::string recordJson(TTzDbf& t)
 {
-    std::string out = "{\"recno\":" + std::to_string(t.RecNo()) + ",\"deleted\":" + (t.Deleted() ? "true" : "false") +
-                      ",\"fields\":{";
+    std::string out = "{\"recno\":" + std::to_string(t.RecNo()) +
+                      ",\"deleted\":" + (t.Deleted() ? "true" : "false") + ",\"fields\":{";
     bool first = true;
     for (const auto& f : t.Fields()) {
         if (!first)
@@ -238,8 +227,7 @@ std::string recordJson(TTzDbf& t)
         first = false;
         std::string value = f.type == 'M' ? t.GetMemoText(f.name) : t.GetFieldText(f.name);
         if (f.type == 'C')
-            while (!value.empty() && value.back() == ' ')
-                value.pop_back();
+            value.erase(value.find_last_not_of(' ') + 1); // the padding, not the text's own blanks
         out += jsonString(f.name) + ":" + jsonString(value);
     }
     return out + "}}";
@@ -264,8 +252,9 @@ int main(int argc, char** argv)
                 std::fclose(in);
             if (!ok)
                 throw TableError(213, "End of file found unexpectedly: " + t.DbfFileName());
-            std::printf("version: 0x%02X\nrecords: %u\nheader length: %u\nrecord length: %u\nfields: %zu\n", head[0],
-                        t.RecCount(), head[8] | (head[9] << 8), head[10] | (head[11] << 8), t.Fields().size());
+            std::printf("version: 0x%02X\nrecords: %u\nheader length: %u\nrecord length: %u\nfields: %zu\n",
+                        head[0], t.RecCount(), head[8] | (head[9] << 8), head[10] | (head[11] << 8),
+                        t.Fields().size());
             for (const auto& f : t.Fields())
                 std::printf("  %-10s %c %3d %2d\n", f.name.c_str(), f.type, f.length, f.decimals);
             return 0;
@@ -310,11 +299,13 @@ int main(int argc, char** argv)
                 if (fields != j.members.end())
                     for (const auto& [name, value] : fields->second.members) {
                         if (!t.FindField(name)) {
-                            std::fprintf(stderr, "quillmark-dbf: line %d: Field '%s' not found\n", lineNo, name.c_str());
+                            std::fprintf(stderr, "quillmark-dbf: line %d: Field '%s' not found\n", lineNo,
+                                         name.c_str());
                             return 1;
                         }
                         try {
-                            t.SetFieldText(name, value.kind == Json::Bool ? (value.boolean ? "T" : "F") : value.text);
+                            t.SetFieldText(name, value.kind == Json::Bool ? (value.boolean ? "T" : "F")
+                                                                          : value.text);
                         } catch (const std::invalid_argument& e) {
                             std::fprintf(stderr, "quillmark-dbf: line %d: %s\n", lineNo, e.what());
                             return 1;

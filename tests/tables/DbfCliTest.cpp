@@ -27,8 +27,9 @@ Result run(const std::string& args, const std::string& input = "")
 {
     const std::string in = (fs::temp_directory_path() / "qdbf-input.txt").string();
     std::ofstream(in) << input;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen((Tool + " " + args + " < " + in + " 2>&1").c_str(), "r"),
-                                               [](FILE* f) { return ::pclose(f); });
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(
+        ::popen((Tool + " " + args + " < " + in + " 2>&1").c_str(), "r"),
+        [](FILE* f) { return ::pclose(f); });
     std::string out;
     char buf[4096];
     while (std::fgets(buf, sizeof buf, pipe.get()))
@@ -56,10 +57,10 @@ TEST(DbfCli, CreateAppendDumpDeletePack)
     Folder dir;
     const std::string table = dir / "addr.dbf";
     ASSERT_EQ(run("create " + table + " address,M,10,0 city,C,35,0 state,C,2,0 zip,C,10,0").status, 0);
-    const std::string lines =
-        "{\"recno\":1,\"deleted\":false,\"fields\":{\"ADDRESS\":\"Ren\\u00e9e \\\"Q\\\" Smith\\r\\n\",\"CITY\":\"K\xc3\xb6ln\"}}\n"
-        "{\"deleted\":true,\"fields\":{\"CITY\":\"Gone\",\"ZIP\":\"12345\"}}\n"
-        "{\"fields\":{\"CITY\":\"Third\"}}\n";
+    const std::string lines = "{\"recno\":1,\"deleted\":false,\"fields\":{\"ADDRESS\":\"Ren\\u00e9e "
+                              "\\\"Q\\\" Smith\\r\\n\",\"CITY\":\"K\xc3\xb6ln\"}}\n"
+                              "{\"deleted\":true,\"fields\":{\"CITY\":\"Gone\",\"ZIP\":\"12345\"}}\n"
+                              "{\"fields\":{\"CITY\":\"Third\"}}\n";
     ASSERT_EQ(run("append " + table, lines).status, 0);
 
     const Result info = run("info " + table);
@@ -69,12 +70,14 @@ TEST(DbfCli, CreateAppendDumpDeletePack)
         << info.out;
 
     const Result dump = run("dump " + table);
-    EXPECT_EQ(dump.out, "{\"recno\":1,\"deleted\":false,\"fields\":{\"ADDRESS\":\"Ren\xc3\xa9" "e \\\"Q\\\" Smith\\r\\n\","
-                        "\"CITY\":\"K\xc3\xb6ln\",\"STATE\":\"\",\"ZIP\":\"\"}}\n"
-                        "{\"recno\":2,\"deleted\":true,\"fields\":{\"ADDRESS\":\"\",\"CITY\":\"Gone\",\"STATE\":\"\","
-                        "\"ZIP\":\"12345\"}}\n"
-                        "{\"recno\":3,\"deleted\":false,\"fields\":{\"ADDRESS\":\"\",\"CITY\":\"Third\",\"STATE\":\"\","
-                        "\"ZIP\":\"\"}}\n");
+    EXPECT_EQ(dump.out,
+              "{\"recno\":1,\"deleted\":false,\"fields\":{\"ADDRESS\":\"Ren\xc3\xa9"
+              "e \\\"Q\\\" Smith\\r\\n\","
+              "\"CITY\":\"K\xc3\xb6ln\",\"STATE\":\"\",\"ZIP\":\"\"}}\n"
+              "{\"recno\":2,\"deleted\":true,\"fields\":{\"ADDRESS\":\"\",\"CITY\":\"Gone\",\"STATE\":\"\","
+              "\"ZIP\":\"12345\"}}\n"
+              "{\"recno\":3,\"deleted\":false,\"fields\":{\"ADDRESS\":\"\",\"CITY\":\"Third\",\"STATE\":\"\","
+              "\"ZIP\":\"\"}}\n");
     // What dump writes, append takes back.
     const std::string copy = dir / "copy.dbf";
     ASSERT_EQ(run("create " + copy + " address,M,10,0 city,C,35,0 state,C,2,0 zip,C,10,0").status, 0);

@@ -63,7 +63,8 @@ void openTable(TTzDbf& t, const std::string& path, const std::vector<std::string
     t.Open();
 }
 
-void addAddress(TTzDbf& t, const std::vector<std::string>& lines, const std::string& city, const std::string& zip)
+void addAddress(TTzDbf& t, const std::vector<std::string>& lines, const std::string& city,
+                const std::string& zip)
 {
     ASSERT_TRUE(t.ALock());
     t.ClearRecord();
@@ -97,7 +98,8 @@ TEST(CodePages, AgreeWithIconv)
         AnsiToOem(oem);
         char octal[8];
         std::snprintf(octal, sizeof octal, "\\%03o", b);
-        const std::string viaIconv = run(std::string("printf '") + octal + "' | iconv -f CP1252 -t CP437 2>/dev/null | xxd -p");
+        const std::string viaIconv =
+            run(std::string("printf '") + octal + "' | iconv -f CP1252 -t CP437 2>/dev/null | xxd -p");
         if (viaIconv.size() >= 2 && viaIconv.find_first_not_of("0123456789abcdef\n") == std::string::npos) {
             EXPECT_EQ(std::stoi(viaIconv.substr(0, 2), nullptr, 16), static_cast<unsigned char>(oem[0])) << b;
             std::string back = oem;
@@ -107,7 +109,8 @@ TEST(CodePages, AgreeWithIconv)
             EXPECT_EQ(oem, "?") << b; // 437 lacks it
         }
     }
-    EXPECT_EQ(Utf8ToAnsi("\xc3\xa9\xc3\xbc\xc3\xb1\xc2\xa3\xe2\x82\xac\xe4\xb8\xad"), "\xe9\xfc\xf1\xa3\x80?");
+    EXPECT_EQ(Utf8ToAnsi("\xc3\xa9\xc3\xbc\xc3\xb1\xc2\xa3\xe2\x82\xac\xe4\xb8\xad"),
+              "\xe9\xfc\xf1\xa3\x80?");
     EXPECT_EQ(AnsiToUtf8("\xe9\x80"), "\xc3\xa9\xe2\x82\xac");
 }
 
@@ -157,14 +160,23 @@ TEST(TzDbf, FieldListsAreCorrectedOrRefused)
         std::string descriptor; // type, length, decimals of the first field
     };
     const Case cases[] = {
-        {"empty list", {}, false, {"FieldList.Count is <= 0 trying to create a database", "Could not create"}, ""},
+        {"empty list",
+         {},
+         false,
+         {"FieldList.Count is <= 0 trying to create a database", "Could not create"},
+         ""},
         {"two commas", {"name,C,10", "city,C,35,0"}, false, {"Could not create"}, ""},
         {"wide numeric",
          {"amount, N, 25, 20"},
          true,
-         {"Invalid field definition for TzDbf: amount,N,25,20. Will use corrected definition: amount,N,20,18"},
+         {"Invalid field definition for TzDbf: amount,N,25,20. Will use corrected definition: "
+          "amount,N,20,18"},
          "N,20,18"},
-        {"long character", {"note,C,255,0"}, true, {"Invalid field definition for TzDbf: note,C,255,0."}, "C,254,0"},
+        {"long character",
+         {"note,C,255,0"},
+         true,
+         {"Invalid field definition for TzDbf: note,C,255,0."},
+         "C,254,0"},
         {"blob becomes memo", {"pic,B,10,0"}, true, {"Invalid field definition"}, "M,10,0"},
         {"unknown letter", {"odd,Z,5,0"}, true, {"Invalid field definition"}, "C,5,0"},
         {"left out", {"skip,X,5,0", "kept,L,9,0"}, true, {}, "L,1,0"},
@@ -190,7 +202,8 @@ TEST(TzDbf, FieldListsAreCorrectedOrRefused)
             EXPECT_EQ(shown[i].rfind(c.messages[i], 0), 0u) << c.name << ": " << shown[i];
         if (c.created) {
             const auto& f = t.Fields()[0];
-            EXPECT_EQ(std::string(1, f.type) + "," + std::to_string(f.length) + "," + std::to_string(f.decimals),
+            EXPECT_EQ(std::string(1, f.type) + "," + std::to_string(f.length) + "," +
+                          std::to_string(f.decimals),
                       c.descriptor)
                 << c.name;
         }
@@ -204,7 +217,8 @@ TEST(TzDbf, IndependentReadersSeeWhatWeWrote)
     {
         TTzDbf t;
         openTable(t, path, AddressFields);
-        addAddress(t, {"Mr. \xc3\x89ric M\xc3\xbcller", "12 Ca\xc3\xb1on Rd"}, "Z\xc3\xbcrich \xc2\xa3", "04101");
+        addAddress(t, {"Mr. \xc3\x89ric M\xc3\xbcller", "12 Ca\xc3\xb1on Rd"}, "Z\xc3\xbcrich \xc2\xa3",
+                   "04101");
         addAddress(t, {"Gone Away"}, "Nowhere", "99999");
         t.DeleteRec();
         addAddress(t, {std::string(504, 'x')}, "Long", "12345-6789");
@@ -214,17 +228,21 @@ TEST(TzDbf, IndependentReadersSeeWhatWeWrote)
     EXPECT_EQ(memo.substr(8, 8), std::string("addr\0\0\0\0", 8));
     EXPECT_EQ(static_cast<uint8_t>(readFile(path)[0]), 0x8B);
 
-    const std::string py = run("/usr/bin/python3 -c \"import dbfread\n"
-                               "t = dbfread.DBF('" + path + "', encoding='cp437', load=True)\n"
-                               "for r in t.records: print(repr(r['CITY']), repr(r['ADDRESS'][:-8]), r['ZIP'])\n"
-                               "for r in t.deleted: print('deleted', r['CITY'])\n\"");
+    const std::string py =
+        run("/usr/bin/python3 -c \"import dbfread\n"
+            "t = dbfread.DBF('" +
+            path +
+            "', encoding='cp437', load=True)\n"
+            "for r in t.records: print(repr(r['CITY']), repr(r['ADDRESS'][:-8]), r['ZIP'])\n"
+            "for r in t.deleted: print('deleted', r['CITY'])\n\"");
     EXPECT_NE(py.find("'Zürich £' 'Mr. Éric Müller\\r\\n12 Cañon Rd\\r\\n' 04101"), std::string::npos) << py;
     EXPECT_NE(py.find("deleted Nowhere"), std::string::npos) << py;
     EXPECT_NE(py.find("'Long' '" + std::string(504, 'x') + "\\r\\n' 12345-6789"), std::string::npos) << py;
 
-    const std::string pl = run("perl -MXBase -e 'my $t = XBase->new(\"" + path +
-                               "\") or die XBase->errstr; for my $i (0..$t->last_record) { my @r = $t->get_record($i);"
-                               " print join(\"|\", $r[0], $r[2], length($r[1])), \"\\n\" }'");
+    const std::string pl =
+        run("perl -MXBase -e 'my $t = XBase->new(\"" + path +
+            "\") or die XBase->errstr; for my $i (0..$t->last_record) { my @r = $t->get_record($i);"
+            " print join(\"|\", $r[0], $r[2], length($r[1])), \"\\n\" }'");
     // perl reads the CP437 bytes as they are: "Z\x81rich \x9c" is Zürich £ in code page 437.
     EXPECT_NE(pl.find("0|Z\x81rich \x9c|30"), std::string::npos) << pl;
     EXPECT_NE(pl.find("1|Nowhere|11"), std::string::npos) << pl;
@@ -237,13 +255,13 @@ TEST(TzDbf, ReadsTablesOtherProgramsWrote)
     // perl XBase writes dBase III (0x83) and dBase IV (0x8B) tables with memo files.
     for (const char* version : {"3", "0x8B"}) {
         const std::string path = dir / (std::string("perl") + version + ".dbf");
-        const std::string out = run("perl -MXBase -e 'my $t = XBase->create(name => \"" + path +
-                                    "\", version => " + version +
-                                    ", field_names => [\"NAME\",\"NOTE\",\"WHEN\",\"AMOUNT\"], field_types => "
-                                    "[\"C\",\"M\",\"D\",\"N\"], field_lengths => [20,10,8,8], field_decimals => "
-                                    "[0,0,0,2]) or die XBase->errstr; $t->set_record(0, \"First\", \"line one\\r\\nline "
-                                    "two\", \"20261210\", 3.25); $t->set_record(1, \"Second\", \"\", \"\", 7); "
-                                    "$t->delete_record(1); $t->close;'");
+        const std::string out =
+            run("perl -MXBase -e 'my $t = XBase->create(name => \"" + path + "\", version => " + version +
+                ", field_names => [\"NAME\",\"NOTE\",\"WHEN\",\"AMOUNT\"], field_types => "
+                "[\"C\",\"M\",\"D\",\"N\"], field_lengths => [20,10,8,8], field_decimals => "
+                "[0,0,0,2]) or die XBase->errstr; $t->set_record(0, \"First\", \"line one\\r\\nline "
+                "two\", \"20261210\", 3.25); $t->set_record(1, \"Second\", \"\", \"\", 7); "
+                "$t->delete_record(1); $t->close;'");
         ASSERT_TRUE(fs::exists(path)) << out;
         TTzDbf t;
         t.CreateIfNotFound = false;
@@ -261,8 +279,10 @@ TEST(TzDbf, ReadsTablesOtherProgramsWrote)
     // perl XBase without memo fields: 0x03.
     {
         const std::string path = dir / "plain.dbf";
-        run("perl -MXBase -e 'my $t = XBase->create(name => \"" + path + "\", version => 3, field_names => [\"CITY\"], "
-            "field_types => [\"C\"], field_lengths => [12], field_decimals => [0]); $t->set_record(0, \"Augusta\"); "
+        run("perl -MXBase -e 'my $t = XBase->create(name => \"" + path +
+            "\", version => 3, field_names => [\"CITY\"], "
+            "field_types => [\"C\"], field_lengths => [12], field_decimals => [0]); $t->set_record(0, "
+            "\"Augusta\"); "
             "$t->close;'");
         TTzDbf t;
         t.CreateIfNotFound = false;
@@ -274,18 +294,21 @@ TEST(TzDbf, ReadsTablesOtherProgramsWrote)
     for (const char* layout : {"name C(20); city C(20)", "name C(20); city C(20); note M"}) {
         const std::string py = dir / "py.dbf";
         const bool memo = std::string(layout).find(" M") != std::string::npos;
-        const std::string out = run("/usr/bin/python3 -c \"import dbf\n"
-                                    "t = dbf.Table('" + py + "', '" + layout + "', dbf_type='db3', codepage='cp437')\n"
-                                    "t.open(dbf.READ_WRITE)\nt.append(('Ren\\u00e9e', 'K\\u00f6ln'" +
-                                    (memo ? std::string(", 'a note\\r\\nwith \\u00e9'") : std::string()) +
-                                    "))\nt.close()\n\"");
+        const std::string out =
+            run("/usr/bin/python3 -c \"import dbf\n"
+                "t = dbf.Table('" +
+                py + "', '" + layout +
+                "', dbf_type='db3', codepage='cp437')\n"
+                "t.open(dbf.READ_WRITE)\nt.append(('Ren\\u00e9e', 'K\\u00f6ln'" +
+                (memo ? std::string(", 'a note\\r\\nwith \\u00e9'") : std::string()) + "))\nt.close()\n\"");
         ASSERT_TRUE(fs::exists(py)) << out;
         EXPECT_EQ(static_cast<uint8_t>(readFile(py)[0]), memo ? 0x83 : 0x03);
         TTzDbf t;
         t.CreateIfNotFound = false;
         openTable(t, py);
         EXPECT_EQ(t.GetFieldText("city").substr(0, 5), "K\xc3\xb6ln");
-        EXPECT_EQ(t.GetFieldText("name").substr(0, 6), "Ren\xc3\xa9" "e");
+        EXPECT_EQ(t.GetFieldText("name").substr(0, 6), "Ren\xc3\xa9"
+                                                       "e");
         if (memo) {
             EXPECT_EQ(t.GetMField("note"), (std::vector<std::string>{"a note", "with \xc3\xa9"}));
         }
@@ -389,9 +412,11 @@ TEST(TzDbf, DamagedFilesAreRefusedWithTheirMessages)
     pastEnd[8] = static_cast<char>(0xFF);
     pastEnd[9] = 0x1F;
     const Case cases[] = {
-        {"short", std::string(20, '\x03'), 210, " is not a dBASE database. (Prolog is less than 32 bytes) [USE/OpenDBF]"},
+        {"short", std::string(20, '\x03'), 210,
+         " is not a dBASE database. (Prolog is less than 32 bytes) [USE/OpenDBF]"},
         {"version", vfp, 210, " is not a dBASE database.(Invalid version byte)+ [USE/OpenDBF]"},
-        {"no fields", noFields, 210, " is not a dBASE database. (Number of fields is out of range) [Use/OpenDbf]"},
+        {"no fields", noFields, 210,
+         " is not a dBASE database. (Number of fields is out of range) [Use/OpenDbf]"},
         {"header past end", pastEnd, 213, ""},
     };
     for (const Case& c : cases) {
@@ -530,8 +555,9 @@ TEST(TzDbf, MemoCommandsCheckTheirField)
     EXPECT_EQ(errorOf([&] { t.GetMField("nosuch"); }, &message), 220);
     EXPECT_EQ(message, "Field \"nosuch\" not in \"" + (dir / "f.DBF") + "\" [GetMField]");
     EXPECT_EQ(errorOf([&] { t.SetMField("amount", {"x"}); }, &message), 220);
-    EXPECT_EQ(message, "\"SetMField()\" expects field \"AMOUNT\" to be of type:\r\n\"memo\".\"AMOUNT\" actually is: "
-                       "\"Numeric, width: 8 decimals: 2\"");
+    EXPECT_EQ(message,
+              "\"SetMField()\" expects field \"AMOUNT\" to be of type:\r\n\"memo\".\"AMOUNT\" actually is: "
+              "\"Numeric, width: 8 decimals: 2\"");
     EXPECT_EQ(errorOf([&] { t.AppendFrom(dir / "f"); }, &message), 214);
 }
 
@@ -625,16 +651,19 @@ TEST(TzDbf, IndexOnTheReportLogKeys)
 
     // The report log itself (0x03) as dbfread sees it.
     const std::string py = run("/usr/bin/python3 -c \"import dbfread\n"
-                               "for r in dbfread.DBF('" + (dir / "report3.DBF") + "', encoding='cp437'):"
+                               "for r in dbfread.DBF('" +
+                               (dir / "report3.DBF") +
+                               "', encoding='cp437'):"
                                " print(r['SENTNAME0'], r['RDATE'], r['MAILERNUM'])\n\"");
     EXPECT_NE(py.find("Carter 2026-12-10 9214712345678900000022\nAdams 2025-01-02 9214712345678900000015\n"),
               std::string::npos)
         << py;
 
     // perl's XBase::Index reads the mailer-number tag in key order.
-    const std::string pl = run("perl -MXBase::Index -e 'my $i = XBase::Index->new(\"" + (dir / "mailernum.MDX") +
-                               "\", tag => \"dummy_tag\") or die XBase::Index->errstr; $i->prepare_select; "
-                               "while (my ($k, $r) = $i->fetch) { $k =~ s/\\s+$//; print \"$k $r\\n\" }'");
+    const std::string pl =
+        run("perl -MXBase::Index -e 'my $i = XBase::Index->new(\"" + (dir / "mailernum.MDX") +
+            "\", tag => \"dummy_tag\") or die XBase::Index->errstr; $i->prepare_select; "
+            "while (my ($k, $r) = $i->fetch) { $k =~ s/\\s+$//; print \"$k $r\\n\" }'");
     EXPECT_EQ(pl, "9214712345678900000008 4\n9214712345678900000015 2\n9214712345678900000022 1\n"
                   "9214712345678900000039 3\n");
 }
@@ -654,9 +683,10 @@ TEST(TzDbf, ALargeIndexHasBranchNodesTheReaderWalks)
     }
     t.IndexOnOne("zip", "zip");
     t.Close();
-    const std::string pl = run("perl -MXBase::Index -e 'my $i = XBase::Index->new(\"" + (dir / "zip.MDX") +
-                               "\", tag => \"dummy_tag\") or die XBase::Index->errstr; $i->prepare_select; my ($n, "
-                               "$last, $bad) = (0, \"\", 0); while (my ($k, $r) = $i->fetch) { $n++; $bad++ if $k lt "
-                               "$last; $last = $k } print \"$n $bad\\n\"'");
+    const std::string pl =
+        run("perl -MXBase::Index -e 'my $i = XBase::Index->new(\"" + (dir / "zip.MDX") +
+            "\", tag => \"dummy_tag\") or die XBase::Index->errstr; $i->prepare_select; my ($n, "
+            "$last, $bad) = (0, \"\", 0); while (my ($k, $r) = $i->fetch) { $n++; $bad++ if $k lt "
+            "$last; $last = $k } print \"$n $bad\\n\"'");
     EXPECT_EQ(pl, "5000 0\n");
 }
