@@ -11,6 +11,8 @@
 #include <QPainter>
 
 #include <cstring>
+#include <limits>
+#include <new>
 
 using namespace quill::barcode;
 
@@ -53,7 +55,28 @@ Modules quill::barcode::SymbolModules(TBarCodeType type, const std::string& text
     return {};
 }
 
+std::string quill::barcode::BitmapMemoryError(std::int64_t width, std::int64_t height)
+{
+    return "Not enough memory for a bar-code bitmap of " + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels";
+}
+
 namespace {
+
+// A white 8-bit bitmap, or a null one when it cannot be had: wider than an image can be, or
+// more than the memory there is.
+QImage whiteBitmap(std::int64_t width, int height)
+{
+    if (width > std::numeric_limits<int>::max())
+        return {};
+    QImage bitmap(static_cast<int>(width), height, QImage::Format_Grayscale8);
+    if (bitmap.isNull())
+        return bitmap;
+    bitmap.setDotsPerMeterX(ScreenDotsPerMeter);
+    bitmap.setDotsPerMeterY(ScreenDotsPerMeter);
+    bitmap.fill(255);
+    return bitmap;
+}
 
 // Writes the w bytes of `in` in reverse order to `out`, eight at a time.
 void reverseRow(const uchar* in, uchar* out, int w)
@@ -76,6 +99,8 @@ QImage rotated(const QImage& src, TbcRotate rotate)
     const int w = src.width(), h = src.height();
     const bool quarter = rotate == bcRotate90 || rotate == bcRotate270;
     QImage dst(quarter ? h : w, quarter ? w : h, QImage::Format_Grayscale8);
+    if (dst.isNull())
+        return dst; // no memory for it
     dst.setDotsPerMeterX(src.dotsPerMeterX());
     dst.setDotsPerMeterY(src.dotsPerMeterY());
     if (rotate == bcRotate180) {
@@ -185,21 +210,22 @@ std::string TBarcodeBmp::FilterBarcodeText(TBarCodeType type, std::string_view t
     return {};
 }
 
-int TBarcodeBmp::SymbolWidth(int s, TBarCodeType type, const std::string& text)
+std::int64_t TBarcodeBmp::SymbolWidth(int scale, TBarCodeType type, const std::string& text)
 {
+    const std::int64_t s = scale;
     if (text.empty())
         return 20 * s;
-    const int n = static_cast<int>(text.size());
+    const auto n = static_cast<std::int64_t>(text.size());
     switch (type) {
     case bcCode128:
     case bcEAN128:
-        return s * (11 * static_cast<int>(EncodeCode128(text, type == bcEAN128).size()) + 22);
+        return s * (11 * static_cast<std::int64_t>(EncodeCode128(text, type == bcEAN128).size()) + 22);
     case bcCode39:
         return s * (13 * (n + 2) + 20);
     case bcCode39Ext:
-        return s * (13 * (2 + Code39ExtLength(text)) + 20);
+        return s * (13 * (2 + static_cast<std::int64_t>(Code39ExtLength(text))) + 20);
     case bcCode93:
-        return s * (9 * static_cast<int>(Code93Values(text).size()) + 57);
+        return s * (9 * static_cast<std::int64_t>(Code93Values(text).size()) + 57);
     case bcInt2of5:
         return s * (9 * (n % 2 == 0 ? n : n + 1) + 29);
     case bcUPCA:
@@ -228,57 +254,78 @@ void TBarcodeBmp::RebuildSymbol()
 
 void TBarcodeBmp::RenderSymbol()
 {
+    m_error.reset();
+    m_bitmap = QImage(); // the old bitmap's memory goes back before the new one is asked for
     const int s = m_scale;
     const int h = m_height;
-    const int width = SymbolWidth(s, m_type, m_text);
-    if (width <= 0 || h <= 0) {
-        m_bitmap = QImage(); // nothing to draw at this size
+    const std::int64_t width = SymbolWidth(s, m_type, m_text);
+    if (width <= 0 || h <= 0)
+        return; // nothing to draw at this size
+
+    // Every allocation below can fail for a huge scale or height: the component then holds
+    // a null bitmap and says why, and draws nothing into memory it does not have.
+    auto fail = [&](std::int64_t w, std::int64_t ht) {
+        m_bitmap = QImage();
+        m_error = BitmapMemoryError(w, ht);
+    };
+    m_bitmap = whiteBitmap(width, h);
+    if (m_bitmap.isNull())
+        return fail(width, h);
+    try {
+        DrawSymbol(static_cast<int>(width));
+        if (m_interpret && !m_text.empty() && m_type != bcPOSTNET)
+            DrawInterpretation(static_cast<int>(width));
+    } catch (const std::bad_alloc&) {
+        return fail(width, h);
+    }
+
+    if (m_rotate != bcNoRotate) {
+        QImage turned = rotated(m_bitmap, m_rotate);
+        if (turned.isNull()) {
+            const bool quarter = m_rotate == bcRotate90 || m_rotate == bcRotate270;
+            return fail(quarter ? h : width, quarter ? width : h);
+        }
+        m_bitmap = std::move(turned);
+    }
+}
+
+void TBarcodeBmp::DrawSymbol(int width)
+{
+    if (m_text.empty())
         return;
-    }
-    m_bitmap = QImage(width, h, QImage::Format_Grayscale8);
-    m_bitmap.setDotsPerMeterX(ScreenDotsPerMeter);
-    m_bitmap.setDotsPerMeterY(ScreenDotsPerMeter);
-    m_bitmap.fill(255);
-
+    const int s = m_scale;
+    const int h = m_height;
     const int b = m_interpret ? 5 * s : 0;
-    if (!m_text.empty()) {
-        const Modules modules = SymbolModules(m_type, m_text);
-        // Bars start at top and run barHeight rows; POSTNET's short bars stand on the base
-        // line and leave the upper half white.
-        int top = 0;
-        int barHeight = h - b;
-        if (m_type == bcPOSTNET)
-            barHeight = h;
-        else if (m_type == bcUPC2ext || m_type == bcUPC5ext) {
-            top = 3 * b;
-            barHeight = h - 3 * b;
-        }
-        const int shortTop = m_type == bcPOSTNET ? h / 2 : top;
-
-        // Two scan lines hold the whole symbol: one with every bar, one with the tall bars
-        // only; the bitmap's rows are copies of them.
-        std::vector<uchar> full(static_cast<std::size_t>(width), 255);
-        std::vector<uchar> tallOnly(static_cast<std::size_t>(width), 255);
-        int x = 10 * s;
-        for (uint8_t m : modules) {
-            if (m != Space && x >= 0 && x + s <= width) {
-                std::memset(full.data() + x, 0, static_cast<std::size_t>(s));
-                if (m == Bar)
-                    std::memset(tallOnly.data() + x, 0, static_cast<std::size_t>(s));
-            }
-            x += s;
-        }
-        const int end = std::min(h, top + barHeight);
-        for (int y = std::max(0, top); y < end; ++y)
-            std::memcpy(m_bitmap.scanLine(y), (y >= shortTop ? full : tallOnly).data(),
-                        static_cast<std::size_t>(width));
+    const Modules modules = SymbolModules(m_type, m_text);
+    // Bars start at top and run barHeight rows; POSTNET's short bars stand on the base
+    // line and leave the upper half white.
+    int top = 0;
+    int barHeight = h - b;
+    if (m_type == bcPOSTNET)
+        barHeight = h;
+    else if (m_type == bcUPC2ext || m_type == bcUPC5ext) {
+        top = 3 * b;
+        barHeight = h - 3 * b;
     }
+    const int shortTop = m_type == bcPOSTNET ? h / 2 : top;
 
-    if (m_interpret && !m_text.empty() && m_type != bcPOSTNET)
-        DrawInterpretation(width);
-
-    if (m_rotate != bcNoRotate)
-        m_bitmap = rotated(m_bitmap, m_rotate);
+    // Two scan lines hold the whole symbol: one with every bar, one with the tall bars
+    // only; the bitmap's rows are copies of them.
+    std::vector<uchar> full(static_cast<std::size_t>(width), 255);
+    std::vector<uchar> tallOnly(static_cast<std::size_t>(width), 255);
+    std::int64_t x = 10 * static_cast<std::int64_t>(s);
+    for (uint8_t m : modules) {
+        if (m != Space && x >= 0 && x + s <= width) {
+            std::memset(full.data() + x, 0, static_cast<std::size_t>(s));
+            if (m == Bar)
+                std::memset(tallOnly.data() + x, 0, static_cast<std::size_t>(s));
+        }
+        x += s;
+    }
+    const int end = std::min(h, top + barHeight);
+    for (int y = std::max(0, top); y < end; ++y)
+        std::memcpy(m_bitmap.scanLine(y), (y >= shortTop ? full : tallOnly).data(),
+                    static_cast<std::size_t>(width));
 }
 
 void TBarcodeBmp::DrawInterpretation(int w)
@@ -341,13 +388,17 @@ void TBarcodeBmp::DrawInterpretation(int w)
 
 QImage ToMonoBitmap(const QImage& bitmap)
 {
+    if (bitmap.isNull())
+        return {};
     QImage mono(bitmap.size(), QImage::Format_Mono);
-    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-    mono.setDotsPerMeterX(bitmap.dotsPerMeterX());
-    mono.setDotsPerMeterY(bitmap.dotsPerMeterY());
     const QImage grey = bitmap.format() == QImage::Format_Grayscale8
                             ? bitmap
                             : bitmap.convertToFormat(QImage::Format_Grayscale8);
+    if (mono.isNull() || grey.isNull())
+        return {}; // no memory for the copy
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    mono.setDotsPerMeterX(bitmap.dotsPerMeterX());
+    mono.setDotsPerMeterY(bitmap.dotsPerMeterY());
     const int w = grey.width();
     const int h = grey.height();
     const std::size_t bytesPerLine = static_cast<std::size_t>(mono.bytesPerLine());

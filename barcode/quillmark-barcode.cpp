@@ -9,25 +9,28 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <malloc.h>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
+// clang-format off
 constexpr const char* Usage =
     "usage: quillmark-barcode --type TYPE [--scale N] [--height H] [--rotate 0|90|180|270] [--no-text]\n"
     "                         [-o FILE.png] TEXT\n"
     "       quillmark-barcode --type TYPE [options] --batch FILE --out-dir DIR\n"
     "TYPE: code128, code39, code39ext, upca, int2of5, code93, ean13, ean8, ean128, postnet, upce, upc2, upc5\n"
     "--batch renders one PNG per line of FILE, named by its line number (000001.png, ...).\n";
+// clang-format on
 
 int usage(const char* problem)
 {
@@ -46,22 +49,14 @@ std::optional<int> number(const char* text, int min, int max)
     return static_cast<int>(v);
 }
 
-bool writePng(const QImage& image, const QString& file)
+bool writeFile(const QString& file, const QByteArray& bytes)
 {
-    // A bar-code bitmap holds two colours: a 1-bit PNG is small and quick to compress. It
-    // is encoded in memory and written with one call, so a batch of thousands of files
-    // costs the file system no more than it must.
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!ToMonoBitmap(image).save(&buffer, "PNG", 50))
-        return false;
     const QByteArray name = QFile::encodeName(file);
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    const char* p = png.constData();
-    qsizetype left = png.size();
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, p, static_cast<std::size_t>(left));
         if (n < 0 && errno == EINTR)
@@ -76,14 +71,37 @@ bool writePng(const QImage& image, const QString& file)
     return ::close(fd) == 0;
 }
 
-} // namespace
+// Writes the component's symbol as a PNG file; what went wrong, if anything did.
+std::optional<std::string> writePng(const TBarcodeBmp& bmp, const QString& file)
+{
+    if (bmp.Error())
+        return *bmp.Error();
+    // A bar-code bitmap holds two colours: a 1-bit PNG is small and quick to compress. It
+    // is encoded in memory and written with one call, so a batch of thousands of files
+    // costs the file system no more than it must.
+    const QImage mono = ToMonoBitmap(bmp.Bitmap());
+    if (mono.isNull())
+        return quill::barcode::BitmapMemoryError(bmp.Bitmap().width(), bmp.Bitmap().height());
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!mono.save(&buffer, "PNG", 50) || !writeFile(file, png))
+        return "cannot write " + file.toLocal8Bit().toStdString();
+    return std::nullopt;
+}
 
-int main(int argc, char** argv)
+int failed(const std::string& message)
+{
+    std::fprintf(stderr, "quillmark-barcode: %s\n", message.c_str());
+    return 1;
+}
+
+int run(int argc, char** argv)
 {
     const std::map<std::string, TBarCodeType> types{
-        {"code128", bcCode128}, {"code39", bcCode39}, {"code39ext", bcCode39Ext}, {"upca", bcUPCA},
-        {"int2of5", bcInt2of5}, {"code93", bcCode93}, {"ean13", bcEAN13},         {"ean8", bcEAN8},
-        {"ean128", bcEAN128},   {"postnet", bcPOSTNET}, {"upce", bcUPCE},         {"upc2", bcUPC2ext},
+        {"code128", bcCode128}, {"code39", bcCode39},   {"code39ext", bcCode39Ext}, {"upca", bcUPCA},
+        {"int2of5", bcInt2of5}, {"code93", bcCode93},   {"ean13", bcEAN13},         {"ean8", bcEAN8},
+        {"ean128", bcEAN128},   {"postnet", bcPOSTNET}, {"upce", bcUPCE},           {"upc2", bcUPC2ext},
         {"upc5", bcUPC5ext},
     };
     std::optional<TBarCodeType> type;
@@ -180,23 +198,17 @@ int main(int argc, char** argv)
         bmp.setBarcodeText(*value);
         bmp.Loaded();
         const QString file = output.empty() ? QStringLiteral("barcode.png") : QString::fromStdString(output);
-        if (!writePng(bmp.Bitmap(), file)) {
-            std::fprintf(stderr, "quillmark-barcode: cannot write %s\n", file.toLocal8Bit().constData());
-            return 1;
-        }
+        if (auto error = writePng(bmp, file))
+            return failed(*error);
         return 0;
     }
 
     std::ifstream in(batch);
-    if (!in) {
-        std::fprintf(stderr, "quillmark-barcode: cannot read %s\n", batch.c_str());
-        return 1;
-    }
+    if (!in)
+        return failed("cannot read " + batch);
     QDir dir(QString::fromStdString(outDir));
-    if (!dir.exists() && !QDir().mkpath(dir.path())) {
-        std::fprintf(stderr, "quillmark-barcode: cannot create %s\n", outDir.c_str());
-        return 1;
-    }
+    if (!dir.exists() && !QDir().mkpath(dir.path()))
+        return failed("cannot create " + outDir);
     std::string line;
     int count = 0;
     while (std::getline(in, line)) {
@@ -207,10 +219,19 @@ int main(int argc, char** argv)
         bmp.setBarcodeText(line);
         bmp.Loaded();
         const QString file = dir.filePath(QString::asprintf("%06d.png", count));
-        if (!writePng(bmp.Bitmap(), file)) {
-            std::fprintf(stderr, "quillmark-barcode: cannot write %s\n", file.toLocal8Bit().constData());
-            return 1;
-        }
+        if (auto error = writePng(bmp, file))
+            return failed(*error);
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return failed("not enough memory"); // a PNG encoder's buffer, say, that could not grow
+    }
 }

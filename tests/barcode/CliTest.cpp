@@ -24,13 +24,36 @@ int run(const std::string& args)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+struct Outcome
+{
+    int status;
+    std::string out, err;
+};
+
+std::string slurp(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs the tool through the shell with `setup` before it (limits, environment) and keeps
+// what it printed on either stream.
+Outcome runCapturing(const std::string& args, const std::string& setup = "")
+{
+    QTemporaryDir dir;
+    const std::string out = dir.filePath("out").toStdString(), err = dir.filePath("err").toStdString();
+    const int status = std::system((setup + " " + Tool + " " + args + " >" + out + " 2>" + err).c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+}
+
 std::string decodeFile(const QString& file)
 {
     QImage image = QImage(file).convertToFormat(QImage::Format_Grayscale8);
     QImage page(image.width() + 40, image.height() + 40, QImage::Format_Grayscale8);
     page.fill(255);
     for (int y = 0; y < image.height(); ++y)
-        std::memcpy(page.scanLine(y + 20) + 20, image.constScanLine(y), static_cast<std::size_t>(image.width()));
+        std::memcpy(page.scanLine(y + 20) + 20, image.constScanLine(y),
+                    static_cast<std::size_t>(image.width()));
     ZXing::ImageView view(page.constBits(), page.width(), page.height(), ZXing::ImageFormat::Lum,
                           static_cast<int>(page.bytesPerLine()));
     return ZXing::ReadBarcode(view).text();
@@ -57,7 +80,8 @@ TEST(Cli, RendersOneSymbolAsTheProgramDoes)
     EXPECT_EQ(image.size(), QSize(352, 80));
     EXPECT_EQ(decodeFile(file), "9214712345678900000015");
 
-    ASSERT_EQ(run("--type postnet --scale 1 --height 20 -o " + dir.filePath("z.png").toStdString() + " 12345"), 0);
+    ASSERT_EQ(
+        run("--type postnet --scale 1 --height 20 -o " + dir.filePath("z.png").toStdString() + " 12345"), 0);
     EXPECT_EQ(QImage(dir.filePath("z.png")).size(), QSize(83, 20));
 }
 
@@ -71,11 +95,38 @@ TEST(Cli, BatchWritesOnePicturePerLine)
     }
     const QString outDir = dir.filePath("out");
     ASSERT_EQ(run("--type code128 --no-text --batch " + list + " --out-dir " + outDir.toStdString()), 0);
-    EXPECT_EQ(QDir(outDir).entryList(QDir::Files),
-              (QStringList{"000001.png", "000002.png", "000003.png"}));
+    EXPECT_EQ(QDir(outDir).entryList(QDir::Files), (QStringList{"000001.png", "000002.png", "000003.png"}));
     EXPECT_EQ(decodeFile(outDir + "/000002.png"), "9214712345678900000022");
     EXPECT_EQ(decodeFile(outDir + "/000003.png"), "ABC");
     EXPECT_EQ(run("--type code128 --batch " + dir.filePath("missing").toStdString() + " --out-dir " +
                   outDir.toStdString()),
               1);
+}
+
+TEST(Cli, ABitmapWithoutMemoryIsAMessageAndStatusOne)
+{
+    // A 17600 x 20000 bitmap (352 MB) under a cap on the process's address space: too small
+    // for the bitmap itself, then big enough for it but not for its turned copy.
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("big.png").toStdString();
+    const std::string args = "--type code128 --scale 100 --height 20000 -o " + file + " ";
+    struct Case
+    {
+        const char* name;
+        const char* limitKb;
+        std::string args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"the bitmap", "300000", args + "9214712345678900000015",
+         "quillmark-barcode: Not enough memory for a bar-code bitmap of 17600 x 20000 pixels\n"},
+        {"its turned copy", "600000", "--rotate 90 " + args + "9214712345678900000015",
+         "quillmark-barcode: Not enough memory for a bar-code bitmap of 20000 x 17600 pixels\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = runCapturing(c.args, std::string("ulimit -v ") + c.limitKb + ";");
+        EXPECT_EQ(o.status, 1) << c.name;
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << c.name << ": " << o.err;
+        EXPECT_EQ(o.out, "") << c.name;
+    }
 }

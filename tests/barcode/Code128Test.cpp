@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <random>
 
@@ -268,4 +269,59 @@ TEST(TBarcodeBmp, OddPropertiesNeverCrash)
     EXPECT_EQ(b.Bitmap().size(), QSize(2, 88)); // turned: 88 wide becomes 88 high
     b.setFont(nullptr);
     EXPECT_EQ(b.Font().family(), "Courier New");
+}
+
+TEST(TBarcodeBmp, BitmapThatCannotBeAllocatedIsAnErrorNotACrash)
+{
+    // Sizes past any machine's address space (more than 2^47 bytes), so that no allocation
+    // can succeed whatever the system's overcommit policy; and a width past what an image
+    // can hold at all.
+    struct Case
+    {
+        const char* name;
+        int scale;
+        int height;
+    };
+    const Case cases[] = {
+        {"huge scale and height", 2'000'000, 1'000'000'000},
+        {"wider than any image", std::numeric_limits<int>::max(), 50},
+    };
+    for (const Case& c : cases) {
+        for (int t = bcCode128; t <= bcUPC5ext; ++t) {
+            for (TbcRotate rotate : {bcNoRotate, bcRotate90}) {
+                TBarcodeBmp b;
+                b.BeginLoading();
+                b.setBarcodeType(static_cast<TBarCodeType>(t));
+                b.setBarcodeText("12");
+                b.setScale(c.scale);
+                b.setHeight(c.height);
+                b.setRotate(rotate);
+                b.Loaded();
+                const std::string where = std::string(c.name) + " type " + std::to_string(t);
+                EXPECT_TRUE(b.Bitmap().isNull()) << where;
+                ASSERT_TRUE(b.Error().has_value()) << where;
+                EXPECT_EQ(b.Error()->rfind("Not enough memory for a bar-code bitmap of ", 0), 0u)
+                    << *b.Error();
+
+                // A size that fits draws again and clears the error.
+                b.BeginLoading(); // no step in between at a size that might be had
+                b.setScale(1);
+                b.setHeight(50);
+                b.Loaded();
+                EXPECT_FALSE(b.Error().has_value()) << where;
+                EXPECT_FALSE(b.Bitmap().isNull()) << where;
+            }
+        }
+    }
+
+    TBarcodeBmp b;
+    b.BeginLoading();
+    b.setInterpret(false);
+    b.setScale(2'000'000);
+    b.setHeight(1'000'000'000);
+    b.setBarcodeText("9214712345678900000015");
+    b.Loaded();
+    ASSERT_TRUE(b.Error().has_value());
+    EXPECT_EQ(*b.Error(), "Not enough memory for a bar-code bitmap of 352000000 x 1000000000 pixels");
+    EXPECT_TRUE(ToMonoBitmap(b.Bitmap()).isNull());
 }
