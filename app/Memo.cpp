@@ -1,10 +1,7 @@
 #include "Memo.h"
 
 #include <QFocusEvent>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocument>
-#include <QTextLayout>
 
 Memo::Memo(QWidget* parent) : QPlainTextEdit(parent)
 {
@@ -15,76 +12,73 @@ Memo::Memo(QWidget* parent) : QPlainTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
-// The wrapping is computed here from the font and the width rather than read from the
-// document's own layout, which Qt builds lazily and only for a shown widget.
-QList<Memo::VisualLine> Memo::visualLines() const
+namespace {
+
+struct TextLine
 {
-    QList<VisualLine> out;
-    const qreal width = viewport()->width() - 2 * document()->documentMargin();
-    QTextOption option;
-    option.setWrapMode(wordWrapMode());
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        const QString text = block.text();
-        QTextLayout layout(text, font());
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QList<VisualLine> blockLines;
-        for (;;) {
-            QTextLine line = layout.createLine();
-            if (!line.isValid())
-                break;
-            line.setLineWidth(std::max<qreal>(width, 1));
-            blockLines.append({block.position() + line.textStart(), line.textLength(), false});
+    int start;  // position in the document
+    int length; // characters, without the break
+};
+
+// The rows a line wraps into depend on the font and the width, and they are no business of
+// the address: only the breaks in the text divide lines. toPlainText gives every break, a
+// new paragraph and a Shift+Enter line separator alike, as "\n", and has one character for
+// each position of the document, so the places found in it are the document's.
+QList<TextLine> textLines(const QString& text)
+{
+    QList<TextLine> out;
+    int start = 0;
+    while (start < text.size()) {
+        const int end = text.indexOf('\n', start);
+        if (end < 0) {
+            out.append({start, static_cast<int>(text.size()) - start});
+            break;
         }
-        layout.endLayout();
-        if (blockLines.isEmpty())
-            blockLines.append({block.position(), 0, false});
-        blockLines.last().endsBlock = true;
-        out += blockLines;
+        out.append({start, end - start});
+        start = end + 1;
     }
-    if (!out.isEmpty() && out.last().length == 0)
-        out.removeLast();
     return out;
 }
 
+} // namespace
+
 QStringList Memo::lines() const
 {
+    const QString text = toPlainText();
     QStringList out;
-    const QString all = toPlainText();
-    for (const VisualLine& l : visualLines()) {
-        QString text = all.mid(l.start, l.length);
-        // A wrapped line keeps the blank it broke at; the displayed line does not show it.
-        if (!l.endsBlock)
-            while (text.endsWith(' '))
-                text.chop(1);
-        out.append(text);
-    }
+    for (const TextLine& l : textLines(text))
+        out.append(text.mid(l.start, l.length));
     return out;
 }
 
 void Memo::setLine(int index, const QString& text)
 {
-    const QList<VisualLine> all = visualLines();
-    if (index < 0 || index >= all.size())
+    const QString all = toPlainText();
+    const QList<TextLine> lines = textLines(all);
+    if (index < 0 || index >= lines.size())
         return;
+    const TextLine& l = lines[index];
+    if (QStringView(all).mid(l.start, l.length) == text)
+        return; // no edit, no change signal, the cursor stays
     QTextCursor c(document());
-    c.setPosition(all[index].start);
-    c.setPosition(all[index].start + all[index].length, QTextCursor::KeepAnchor);
+    c.setPosition(l.start);
+    c.setPosition(l.start + l.length, QTextCursor::KeepAnchor);
     c.insertText(text);
 }
 
 void Memo::limitLines(int maxLines)
 {
     for (;;) {
-        const QList<VisualLine> all = visualLines();
-        if (all.size() <= maxLines)
+        const QString all = toPlainText();
+        const QList<TextLine> lines = textLines(all);
+        if (lines.size() <= maxLines)
             return;
-        const VisualLine& fifth = all[maxLines];
+        const TextLine& extra = lines[maxLines];
+        int end = extra.start + extra.length;
+        if (end < all.size())
+            ++end; // the break after it
         QTextCursor c(document());
-        c.setPosition(fifth.start);
-        int end = fifth.start + fifth.length;
-        if (fifth.endsBlock && end < document()->characterCount() - 1)
-            ++end; // the line break after it
+        c.setPosition(extra.start);
         c.setPosition(end, QTextCursor::KeepAnchor);
         c.removeSelectedText();
     }

@@ -3,19 +3,22 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
-/// A word-wrapping multi-line edit whose lines are the lines as displayed: a long line that
-/// wraps counts as two, and an empty last line is not counted. Tab leaves it.
+/// A word-wrapping multi-line edit whose lines are the lines of its text, separated by the
+/// line breaks the user typed: a long line that wraps into several rows is still one line,
+/// and an empty last line is not counted. Tab leaves it.
 class Memo : public QPlainTextEdit
 {
     Q_OBJECT
 public:
     explicit Memo(QWidget* parent = nullptr);
 
-    /// The displayed lines, without the empty last one.
+    /// The lines of the text, without the empty last one.
     QStringList lines() const;
-    /// Replaces displayed line `index` (0-based) by `text`.
+    /// Replaces the characters of line `index` (0-based) by `text`; a line that already reads
+    /// `text`, or one the memo does not have, is left untouched.
     void setLine(int index, const QString& text);
-    /// Deletes the fifth displayed line (and the break after it) until at most `maxLines` remain.
+    /// Deletes the line after the first `maxLines` (its characters and the break after it)
+    /// until at most `maxLines` remain.
     void limitLines(int maxLines);
 
 signals:
@@ -24,13 +27,4 @@ signals:
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    struct VisualLine
-    {
-        int start;    // position in the document
-        int length;   // characters of the line
-        bool endsBlock; // followed by a line break (or the end of the text)
-    };
-    QList<VisualLine> visualLines() const;
 };

@@ -20,9 +20,13 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -74,6 +78,12 @@ protected:
         QApplication::processEvents();
         to->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
+    }
+    /// The rows the memo draws its line `block` in, as laid out at the memo's width.
+    static int DrawnRows(const Memo& memo, int block)
+    {
+        const QTextLayout* layout = memo.document()->findBlockByNumber(block).layout();
+        return layout ? layout->lineCount() : 0;
     }
     static void type(QLineEdit* field, const QString& text)
     {
@@ -341,12 +351,39 @@ TEST_F(MainWindow, MemoKeepsAtMostFourLines)
     QTest::keyClicks(w.memoAddress, "five");
     EXPECT_EQ(w.memoAddress->lines(), (QStringList{"one", "two", "three", "four"}));
 
-    // A fourth line that wraps loses its wrapped part.
-    w.memoAddress->setPlainText("a\nb\nc\n" + QString("word ").repeated(30));
-    const QStringList lines = w.memoAddress->lines();
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_TRUE(lines[3].startsWith("word word"));
-    EXPECT_LT(lines[3].size(), 100);
+    // A fourth line that wraps into several rows is still one line, and whole.
+    const QString wrapping = QString("word ").repeated(30);
+    w.memoAddress->setPlainText("a\nb\nc\n" + wrapping);
+    EXPECT_EQ(w.memoAddress->lines(), (QStringList{"a", "b", "c", wrapping}));
+}
+
+TEST_F(MainWindow, AMemoLineThatWrapsKeepsEveryWord)
+{
+    writeIni(Quiet);
+    TF_Main& w = start();
+    const QString first = "Attention Accounts Payable Department Room 4100 North Building";
+    w.memoAddress->setFocus(Qt::TabFocusReason);
+    w.memoAddress->clear();
+    QTest::keyClicks(w.memoAddress, first);
+    QTest::keyClick(w.memoAddress, Qt::Key_Return);
+    QTest::keyClicks(w.memoAddress, "100 Main Street");
+    ASSERT_GT(DrawnRows(*w.memoAddress, 0), 1) << "the first line must wrap at the memo's width";
+    const QString typed = w.memoAddress->toPlainText();
+
+    w.MarkPrinted();
+    QSignalSpy edits(w.memoAddress, &Memo::textChanged);
+    leave(w.memoAddress, w.editCity);
+    EXPECT_EQ(w.memoAddress->toPlainText(), typed);
+    EXPECT_EQ(edits.count(), 0);          // nothing needed rewriting
+    EXPECT_TRUE(w.btnPrint->isEnabled()); // leaving the memo still counts as a change
+    EXPECT_EQ(w.memoAddress->lines(), (QStringList{first, "100 Main Street"}));
+
+    w.ShowMailerDialog = false;
+    w.btnPrint->click();
+    ASSERT_EQ(services.pages.size(), 1u);
+    const auto& page = static_cast<const quill::printing::RecordingPage&>(*services.pages.back());
+    EXPECT_TRUE(
+        std::any_of(page.texts.begin(), page.texts.end(), [&](const auto& t) { return t.text == first; }));
 }
 
 TEST_F(MainWindow, PrintedStateEndsWithAnyChange)

@@ -1,26 +1,30 @@
 #include "GlobalVariables.h"
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
-#include "TestServices.h"
 #include "Startup.h"
+#include "TestServices.h"
 #include "U_About.h"
-#include "U_Main.h"
 #include "U_Help.h"
+#include "U_Main.h"
 #include "U_YourAddress.h"
 #include "ZipEdit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPointer>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -196,14 +200,79 @@ TEST(YourAddress, ZipPlusFourAndTheFourLineLimit)
     EXPECT_EQ(s.Line4, "4");
 }
 
+TEST(YourAddress, AMemoLineThatWrapsIsStoredWhole)
+{
+    quill::Settings s = quill::DefaultSettings("/p/");
+    TF_YourAddress dlg(s);
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    const QString first = "Attention Accounts Payable Department Room 4100 North Building";
+    Memo* memo = dlg.memoYourAddress;
+    memo->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(memo, first);
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClicks(memo, "100 Main Street");
+    const QTextLayout* layout = memo->document()->firstBlock().layout();
+    ASSERT_TRUE(layout && layout->lineCount() > 1) << "the first line must wrap at the memo's width";
+    QTest::keyClick(memo, Qt::Key_Tab); // leaves the memo
+    ASSERT_EQ(QApplication::focusWidget(), dlg.editYourCity);
+    dlg.btnOK->click();
+    EXPECT_EQ(s.Line1, first.toStdString());
+    EXPECT_EQ(s.Line2, "100 Main Street");
+    EXPECT_EQ(s.Line3, "");
+}
+
+TEST(Memo, LinesAreTheLinesOfItsText)
+{
+    struct Case
+    {
+        const char* name;
+        QString text;
+        QStringList lines;
+        QString limited; // the text after limitLines(4)
+    };
+    const QString sep(QChar::LineSeparator); // what Shift+Enter types
+    const Case cases[] = {
+        {"empty", "", {}, ""},
+        {"a single blank", " ", {" "}, " "},
+        {"empty last line not counted", "a\nb\n", {"a", "b"}, "a\nb\n"},
+        {"empty lines inside count", "a\n\n\nd", {"a", "", "", "d"}, "a\n\n\nd"},
+        {"line separator breaks too", "a" + sep + "b", {"a", "b"}, "a\nb"},
+        {"fifth line goes with its break",
+         "1\n2\n3\n4\n5\n6",
+         {"1", "2", "3", "4", "5", "6"},
+         "1\n2\n3\n4\n"},
+        {"empty fifth line goes", "1\n2\n3\n4\n\n", {"1", "2", "3", "4", ""}, "1\n2\n3\n4\n"},
+    };
+    Memo memo;
+    memo.resize(60, 60); // narrow: every line of some length wraps
+    memo.show();
+    for (const Case& c : cases) {
+        memo.setPlainText(c.text);
+        EXPECT_EQ(memo.lines(), c.lines) << c.name;
+        memo.limitLines(4);
+        EXPECT_EQ(memo.toPlainText(), c.limited) << c.name;
+    }
+
+    memo.setPlainText("Alpha Beta Gamma Delta\nEpsilon\nZeta");
+    memo.setLine(1, "Eta Theta");
+    EXPECT_EQ(memo.toPlainText(), "Alpha Beta Gamma Delta\nEta Theta\nZeta");
+    memo.setLine(3, "none");
+    EXPECT_EQ(memo.toPlainText(), "Alpha Beta Gamma Delta\nEta Theta\nZeta");
+    QSignalSpy edits(&memo, &Memo::textChanged);
+    memo.setLine(0, "Alpha Beta Gamma Delta");
+    EXPECT_EQ(edits.count(), 0);
+}
+
 TEST(Help, TheHelpFileOfTheBuildOpensAtItsContents)
 {
     const QString file = QString(QUILL_PROGRAM_DIR) + "/Quill3.hlp";
     ASSERT_TRUE(QFile::exists(file));
     TF_Help help(file);
     const QString text = help.browser()->toPlainText();
-    for (const char* topic : {"Contents", "Printer alignment", "numbering modes", "report log", "Database mode",
-                              "Importing and exporting", "extra label"})
+    for (const char* topic : {"Contents", "Printer alignment", "numbering modes", "report log",
+                              "Database mode", "Importing and exporting", "extra label"})
         EXPECT_TRUE(text.contains(topic, Qt::CaseInsensitive)) << topic;
 }
 

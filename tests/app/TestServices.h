@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 /// Platform services for tests: records every call and answers from a script. A dialog is
@@ -68,4 +69,10 @@ template <typename T> T* child(QObject* parent, const char* name)
     if (!found)
         qFatal("no child %s", name);
     return found;
+}
+
+/// Failures show texts as text rather than as arrays of UTF-16 units.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
 }
