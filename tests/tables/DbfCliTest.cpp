@@ -1,5 +1,6 @@
 // quillmark-dbf, run as an office would run it.
 
+#include "TableTestUtil.h"
 #include "TzDbf.h"
 
 #include <gtest/gtest.h>
@@ -23,13 +24,12 @@ struct Result
     std::string out;
 };
 
-Result run(const std::string& args, const std::string& input = "")
+Result runShell(const std::string& command, const std::string& input = "")
 {
     const std::string in = (fs::temp_directory_path() / "qdbf-input.txt").string();
     std::ofstream(in) << input;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(
-        ::popen((Tool + " " + args + " < " + in + " 2>&1").c_str(), "r"),
-        [](FILE* f) { return ::pclose(f); });
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("(" + command + ") < " + in + " 2>&1").c_str(), "r"),
+                                               [](FILE* f) { return ::pclose(f); });
     std::string out;
     char buf[4096];
     while (std::fgets(buf, sizeof buf, pipe.get()))
@@ -38,17 +38,12 @@ Result run(const std::string& args, const std::string& input = "")
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-struct Folder
+Result run(const std::string& args, const std::string& input = "")
 {
-    fs::path path;
-    Folder()
-    {
-        std::string t = (fs::temp_directory_path() / "dbfcliXXXXXX").string();
-        path = ::mkdtemp(t.data());
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-};
+    return runShell(Tool + " " + args, input);
+}
+
+using tabletest::Folder;
 
 } // namespace
 
@@ -134,4 +129,30 @@ TEST(DbfCli, AnotherProgramHoldingTheAppendLockIsRespected)
     EXPECT_EQ(run("append " + table, "{\"fields\":{\"CITY\":\"x\"}}\n").status, 0);
     holder.Refresh();
     EXPECT_EQ(holder.RecCount(), 1u);
+}
+
+TEST(DbfCli, APackThatRunsOutOfDiskLeavesTheTableAsItWas)
+{
+    Folder dir;
+    const std::string table = dir / "addr.dbf";
+    ASSERT_EQ(run("create " + table + " address,M,10,0 city,C,35,0").status, 0);
+    std::string lines;
+    for (int i = 0; i < 40; ++i)
+        lines += "{\"fields\":{\"ADDRESS\":\"" + std::string(1800, static_cast<char>('a' + i % 26)) +
+                 "\",\"CITY\":\"City " + std::to_string(i) +
+                 "\"},\"deleted\":" + (i % 3 == 0 ? "true" : "false") + "}\n";
+    ASSERT_EQ(run("append " + table, lines).status, 0);
+    const std::string dbf = tabletest::ReadFile(table), dbt = tabletest::ReadFile(dir / "addr.dbt");
+    ASSERT_GT(dbt.size(), 40u * 1024);
+    // No file may grow past 16 KB: the packed memo file cannot be written.
+    const Result full = runShell("ulimit -f 32; trap '' XFSZ; exec " + Tool + " pack " + table);
+    EXPECT_NE(full.status, 0);
+    EXPECT_NE(full.out.find("Error packing " + table), std::string::npos) << full.out;
+    EXPECT_EQ(tabletest::ReadFile(table), dbf);
+    EXPECT_EQ(tabletest::ReadFile(dir / "addr.dbt"), dbt);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"addr.dbf", "addr.dbt"}));
+    // With room, the same pack goes through.
+    EXPECT_EQ(run("pack " + table).status, 0);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"addr.dbf", "addr.dbt"}));
+    EXPECT_LT(tabletest::ReadFile(dir / "addr.dbt").size(), dbt.size());
 }

@@ -1,6 +1,7 @@
 #include "CodePage.h"
 #include "Mdx.h"
 #include "ReportLayout.h"
+#include "TableTestUtil.h"
 #include "TzDbf.h"
 
 #include <gtest/gtest.h>
@@ -21,40 +22,10 @@ namespace {
 const std::vector<std::string>& ReportFields = ReportLogFields();
 const std::vector<std::string> AddressFields{"address,M,10,0", "city,C,35,0", "state,C,2,0", "zip,C,10,0"};
 
-struct Folder
-{
-    fs::path path;
-    Folder()
-    {
-        std::string t = (fs::temp_directory_path() / "dbfXXXXXX").string();
-        path = ::mkdtemp(t.data());
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-};
-
-std::string readFile(const std::string& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& p, const std::string& bytes)
-{
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string run(const std::string& command)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen((command + " 2>&1").c_str(), "r"), ::pclose);
-    std::string out;
-    char buf[4096];
-    while (pipe && std::fgets(buf, sizeof buf, pipe.get()))
-        out += buf;
-    return out;
-}
+using tabletest::Folder;
+const auto readFile = tabletest::ReadFile;
+const auto writeFile = tabletest::WriteFile;
+const auto run = tabletest::Run;
 
 void openTable(TTzDbf& t, const std::string& path, const std::vector<std::string>& fields = {})
 {
@@ -473,6 +444,42 @@ TEST(TzDbf, HostileFilesNeverCrash)
         openTable(t, dir / "memo.dbf");
         EXPECT_EQ(errorOf([&] { t.GetMField("address"); }), 1003) << which;
     }
+    // A memo field wider than any block number: more than 20 digits.
+    {
+        std::string b(32 + 32 + 1, '\0');
+        b[0] = static_cast<char>(0x8B);
+        b[4] = 1;
+        b[8] = 32 + 32 + 1;
+        b[10] = 1 + 25;
+        b.replace(32, 4, "NOTE");
+        b[32 + 11] = 'M';
+        b[32 + 16] = 25;
+        b[64] = 0x0D;
+        b += " " + std::string(25, '9') + "\x1A";
+        writeFile(dir / "wide.dbf", b);
+        std::string m(512, '\0');
+        m[0] = 1;
+        m[20] = 0;
+        m[21] = 2;
+        writeFile(dir / "wide.dbt", m);
+        TTzDbf t;
+        t.CreateIfNotFound = false;
+        openTable(t, dir / "wide.dbf");
+        EXPECT_EQ(errorOf([&] { t.GetMField("note"); }), 1003);
+        EXPECT_EQ(errorOf([&] { t.SetMField("note", {"over it"}); }), 0);
+    }
+    // A count that claims two thousand million records, indexed: nothing is reserved for
+    // records the file does not hold, and the first missing one is a short read.
+    {
+        std::string b = dbf;
+        b.replace(4, 4, std::string("\xff\xff\xff\x7f", 4));
+        writeFile(dir / "huge.dbf", b);
+        writeFile(dir / "huge.dbt", dbt);
+        TTzDbf t;
+        t.CreateIfNotFound = false;
+        openTable(t, dir / "huge.dbf");
+        EXPECT_EQ(errorOf([&] { t.IndexOnOne("city", "huge"); }), 213);
+    }
     // Random damage anywhere: every outcome is a table error or a clean read.
     std::mt19937 rng(42);
     for (int round = 0; round < 400; ++round) {
@@ -496,6 +503,17 @@ TEST(TzDbf, HostileFilesNeverCrash)
                         t.GetMemoText(f.name);
                     else
                         t.GetFieldText(f.name);
+            // Writing into a damaged memo file walks whatever its chain has become.
+            if (round % 2 == 0 && t.RecCount() > 0) {
+                t.Go(1 + static_cast<uint32_t>(rng() % t.RecCount()));
+                for (const auto& f : t.Fields())
+                    if (f.type == 'M' && t.Edit()) {
+                        t.SetMemoText(f.name, std::string(rng() % 1500, 'z'));
+                        t.Post();
+                    }
+            } else {
+                t.IndexOnOne(t.Fields().at(rng() % t.Fields().size()).name, "fuzz");
+            }
         } catch (const TableError&) {
         }
     }
@@ -689,4 +707,118 @@ TEST(TzDbf, ALargeIndexHasBranchNodesTheReaderWalks)
             "$last, $bad) = (0, \"\", 0); while (my ($k, $r) = $i->fetch) { $n++; $bad++ if $k lt "
             "$last; $last = $k } print \"$n $bad\\n\"'");
     EXPECT_EQ(pl, "5000 0\n");
+}
+
+TEST(FieldValues, NumbersKeepEveryDigitThatFits)
+{
+    Folder dir;
+    TTzDbf t;
+    openTable(t, dir / "n", {"big,N,20,0", "money,N,8,2", "small,N,3,0", "ratio,F,10,4"});
+    struct Case
+    {
+        const char* field;
+        const char* text;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"big", "9999999999999999999", " 9999999999999999999"},
+        {"big", "1234567890123456789", " 1234567890123456789"},
+        {"big", "-1234567890123456789", "-1234567890123456789"},
+        {"big", "12345678901234567890", "12345678901234567890"},
+        {"big", "123456789012345678901", "********************"},
+        {"big", "1e19", "10000000000000000000"},
+        {"money", "2.675", "    2.68"}, // a double holds 2.67499...: the text says 2.675
+        {"money", "-2.675", "   -2.68"},
+        {"money", "1.005", "    1.01"},
+        {"money", "99999.995", "********"},
+        {"money", "-0.001", "    0.00"},
+        {"money", ".5", "    0.50"},
+        {"money", "+7", "    7.00"},
+        {"money", "  12.3  ", "   12.30"},
+        {"money", "1.5E2", "  150.00"},
+        {"money", "4.64e-1", "    0.46"},
+        {"money", "", "        "},
+        {"small", "0.5", "  1"},
+        {"small", "-2.5", " -3"},
+        {"small", "999", "999"},
+        {"small", "1000", "***"},
+        {"small", "0.4999999999999999999999", "  0"},
+        {"ratio", "3.14159265358979", "    3.1416"},
+        {"ratio", "0.00005", "    0.0001"},
+    };
+    ASSERT_TRUE(t.ALock());
+    for (const Case& c : cases) {
+        t.ClearRecord();
+        t.SetFieldText(c.field, c.text);
+        t.AppendRec();
+        const DbfField* f = t.FindField(c.field);
+        EXPECT_EQ(t.RecordBytes().substr(static_cast<std::size_t>(1 + f->offset),
+                                         static_cast<std::size_t>(f->length)),
+                  c.stored)
+            << c.field << " <- \"" << c.text << "\"";
+    }
+    for (const char* bad : {"abc", "1,234", "12a", "1e", "--1", "nan", "inf", "0x10", "."}) {
+        t.ClearRecord();
+        EXPECT_THROW(t.SetFieldText("money", bad), DatasetError) << bad;
+    }
+    t.Close();
+    // Another reader takes the 19 digits as they are.
+    const std::string py = run("/usr/bin/python3 -c \"import dbfread\n"
+                               "print(next(iter(dbfread.DBF('" +
+                               (dir / "n.DBF") + "')))['BIG'])\n\"");
+    EXPECT_EQ(py, "9999999999999999999\n");
+}
+
+TEST(FieldValues, OtherProgramsNullsReadAsEmptyAndSortAsBlanks)
+{
+    Folder dir;
+    {
+        TTzDbf t;
+        openTable(t, dir / "nulls", {"amount,N,10,2", "when,D,8,0", "ok,L,1,0", "name,C,10,0"});
+        ASSERT_TRUE(t.ALock());
+        const char* rows[][4] = {{"", "", "", "null"},
+                                 {"5", "01/02/2026", "T", "five"},
+                                 {"", "", "", "blank"},
+                                 {"-3", "", "F", "minus"}};
+        for (const auto& r : rows) {
+            t.ClearRecord();
+            t.SetFieldText("amount", r[0]);
+            t.SetDateText("when", r[1]);
+            t.SetFieldText("ok", r[2]);
+            t.SetFieldText("name", r[3]);
+            t.AppendRec();
+        }
+        t.Close();
+    }
+    // Record 1 as GDAL writes its nulls: a number filled with "*", a date of zeros, "?".
+    std::string b = readFile(dir / "nulls.DBF");
+    const std::size_t record1 = 32 * 4 + 33;
+    b.replace(record1 + 1, 10, std::string(10, '*'));
+    b.replace(record1 + 11, 8, "00000000");
+    b[record1 + 19] = '?';
+    writeFile(dir / "nulls.DBF", b);
+
+    TTzDbf t;
+    openTable(t, dir / "nulls");
+    for (const char* field : {"amount", "when", "ok"}) {
+        t.Go(1);
+        EXPECT_EQ(t.GetFieldText(field), "") << field;
+        t.Go(3);
+        EXPECT_EQ(t.GetFieldText(field), "") << field;
+    }
+    t.Go(2);
+    EXPECT_EQ(t.GetFieldText("amount"), "5.00");
+    EXPECT_EQ(t.GetFieldText("when"), "20260102");
+    struct Order
+    {
+        const char* key;
+        std::vector<uint32_t> recNos;
+    };
+    for (const Order& o : {Order{"amount", {4, 1, 3, 2}}, Order{"when", {1, 3, 4, 2}}}) {
+        t.IndexOnOne(o.key, o.key);
+        std::vector<uint32_t> seen;
+        for (t.First(); !t.Eof(); t.Next())
+            seen.push_back(t.RecNo());
+        EXPECT_EQ(seen, o.recNos) << o.key; // the nulls among the blanks, in their physical order
+    }
 }
