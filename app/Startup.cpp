@@ -48,7 +48,8 @@ std::unique_ptr<TF_Main> StartProgram(PlatformServices& services, const QString&
     splash->show();
     QCoreApplication::processEvents();
 
-    QGuiApplication::setApplicationDisplayName(quill::ApplicationTitle);
+    // No application display name is set: the toolkit would append it to every window's
+    // title, and each title must read exactly as its caption.
     auto main = std::make_unique<TF_Main>(services, programFolder);
     main->setSplash(splash);
 

@@ -4,8 +4,12 @@
 #include "Startup.h"
 #include "TestServices.h"
 #include "U_About.h"
+#include "U_Align.h"
+#include "U_ExtraLabel.h"
 #include "U_Help.h"
+#include "U_Mailer.h"
 #include "U_Main.h"
+#include "U_PrinterSetup.h"
 #include "U_YourAddress.h"
 #include "ZipEdit.h"
 
@@ -302,6 +306,51 @@ TEST(Startup, SplashStaysForItsTimeAndGoesAtTheFirstShow)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(shown.isNull());
     EXPECT_EQ(main->windowTitle(), "Quillmark");
+    main->close();
+}
+
+namespace {
+// The title the window system is given for a window. The toolkit's desktop platforms append
+// the application's display name, when one was set apart from the application's name, to
+// every title that does not already end with it ("Mailer Number \u2014 Quillmark").
+QString ShownTitle(const QWidget& window)
+{
+    const QString title = window.windowTitle();
+    const QString display = QGuiApplication::applicationDisplayName();
+    if (display == QCoreApplication::applicationName() || title.endsWith(display))
+        return title;
+    return title + QString::fromUtf8(" \u2014 ") + display;
+}
+} // namespace
+
+TEST(Startup, EveryWindowIsTitledExactlyByItsCaption)
+{
+    QTemporaryDir dir;
+    TestServices services;
+    QFile ini(dir.path() + "/quill4.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Me\n");
+    ini.close();
+    auto main = StartProgram(services, dir.path() + "/", 1);
+    quill::Settings s = quill::DefaultSettings("/p/");
+    bool showMailerDialog = true;
+
+    struct Case
+    {
+        std::unique_ptr<QWidget> window;
+        const char* caption;
+    };
+    Case cases[] = {
+        {std::make_unique<TF_Mailer>(services, s, showMailerDialog, true), "Mailer Number"},
+        {std::make_unique<TF_YourAddress>(s), "Your Name and Address"},
+        {std::make_unique<TF_ExtraLabel>(s), "Extra Label"},
+        {std::make_unique<TF_Align>(s), "Printer Alignment"},
+        {std::make_unique<TButtonsBox>("Information", "Text", QStringList{"&OK"}), "Information"},
+        {std::make_unique<TF_PrinterSetup>(QString()), "Printer Setup"},
+    };
+    EXPECT_EQ(ShownTitle(*main), "Quillmark");
+    for (const Case& c : cases)
+        EXPECT_EQ(ShownTitle(*c.window), QString(c.caption));
     main->close();
 }
 
