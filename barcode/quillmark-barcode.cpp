@@ -26,7 +26,7 @@ namespace {
 // clang-format off
 constexpr const char* Usage =
     "usage: quillmark-barcode --type TYPE [--scale N] [--height H] [--rotate 0|90|180|270] [--no-text]\n"
-    "                         [-o FILE.png] TEXT\n"
+    "                         [-o FILE.png] [--] TEXT\n"
     "       quillmark-barcode --type TYPE [options] --batch FILE --out-dir DIR\n"
     "TYPE: code128, code39, code39ext, upca, int2of5, code93, ean13, ean8, ean128, postnet, upce, upc2, upc5\n"
     "--batch renders one PNG per line of FILE, named by its line number (000001.png, ...).\n";
@@ -90,6 +90,15 @@ std::optional<std::string> writePng(const TBarcodeBmp& bmp, const QString& file)
     return std::nullopt;
 }
 
+// The toolkit's notes (that there is no runtime folder without a desktop session, say) are
+// not the user's business: a run that succeeds prints nothing. Only a failure that ends the
+// program is told; our own messages go to the standard error directly.
+void toolkitMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtFatalMsg)
+        std::fprintf(stderr, "quillmark-barcode: %s\n", message.toLocal8Bit().constData());
+}
+
 int failed(const std::string& message)
 {
     std::fprintf(stderr, "quillmark-barcode: %s\n", message.c_str());
@@ -110,10 +119,17 @@ int run(int argc, char** argv)
     std::string output, batch, outDir;
     std::optional<std::string> value;
 
+    bool optionsEnded = false; // by "--": what follows is TEXT, whatever it starts with
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (a == "--help" || a == "-h") {
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
+            if (value)
+                return usage("more than one TEXT");
+            value = a;
+        } else if (a == "--") {
+            optionsEnded = true;
+        } else if (a == "--help" || a == "-h") {
             std::fputs(Usage, stdout);
             return 0;
         } else if (a == "--type") {
@@ -156,12 +172,8 @@ int run(int argc, char** argv)
             if (!v)
                 return usage("--out-dir needs a folder");
             outDir = v;
-        } else if (a.size() > 1 && a[0] == '-' && !value) {
-            return usage(("unknown option " + a).c_str());
-        } else if (!value) {
-            value = a;
         } else {
-            return usage("more than one TEXT");
+            return usage(("unknown option " + a).c_str());
         }
     }
     if (!type)
@@ -178,12 +190,16 @@ int run(int argc, char** argv)
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
 
-    // Text drawing needs the platform's fonts; no window is ever shown.
+    // Text drawing needs the platform's fonts. No window is ever shown, so the companion
+    // draws offscreen whatever desktop session there is or is not (a platform named in the
+    // environment but absent would end it). The toolkit sees none of our arguments: a file
+    // name or TEXT such as "-platform" is ours, not an option of the toolkit's.
+    int toolkitArgc = 1;
+    char* toolkitArgv[] = {argv[0], nullptr};
     std::unique_ptr<QGuiApplication> app;
     if (text) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(toolkitArgc, toolkitArgv);
     }
 
     TBarcodeBmp bmp;
@@ -229,6 +245,7 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(toolkitMessage);
     try {
         return run(argc, argv);
     } catch (const std::bad_alloc&) {

@@ -1,6 +1,9 @@
 // The command-line companion, run as a user would run it.
 
+#include "Barcode.h"
+
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -129,4 +132,87 @@ TEST(Cli, ABitmapWithoutMemoryIsAMessageAndStatusOne)
         EXPECT_NE(o.err.find(c.message), std::string::npos) << c.name << ": " << o.err;
         EXPECT_EQ(o.out, "") << c.name;
     }
+}
+
+TEST(Cli, DoubleDashEndsTheOptions)
+{
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("t.png").toStdString();
+    struct Case
+    {
+        const char* args;
+        std::string text; // what the symbol must hold
+    };
+    const Case cases[] = {
+        {"--type code128 -o FILE -- -12", "-12"},
+        {"--type code128 --no-text -o FILE -- --no-text", "--no-text"},
+        {"--type code39 -o FILE -- -", "-"},
+        {"-- --type code128 -o FILE 1", ""}, // everything after "--" is text: no type
+        {"--type code128 -o FILE -- -1 -2", ""},
+        {"--type code128 -o FILE -- -1 --", ""},
+    };
+    for (const Case& c : cases) {
+        std::string args = c.args;
+        args.replace(args.find("FILE"), 4, file);
+        QFile::remove(QString::fromStdString(file));
+        const Outcome o = runCapturing(args);
+        if (c.text.empty()) {
+            EXPECT_EQ(o.status, 2) << c.args; // usage
+            continue;
+        }
+        EXPECT_EQ(o.status, 0) << c.args << ": " << o.err;
+        EXPECT_EQ(decodeFile(QString::fromStdString(file)), c.text) << c.args;
+    }
+}
+
+TEST(Cli, ArgumentsAreNeverTheToolkitsOptions)
+{
+    // A file name and a text that the toolkit would take for its option "-platform xcb"
+    // (which needs an X server) make a symbol like any other.
+    QTemporaryDir dir;
+    const Outcome o = runCapturing("--type code128 -o -platform xcb",
+                                   "cd " + dir.path().toStdString() + " && env -u DISPLAY");
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(decodeFile(dir.filePath("-platform")), "xcb");
+}
+
+TEST(Cli, ARunPrintsNothingButItsOwnErrors)
+{
+    // No desktop session at all, or one named that is not there: the companion draws
+    // offscreen and keeps the toolkit's notes about it to itself.
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("m.png").toStdString();
+    const std::string list = dir.filePath("list.txt").toStdString();
+    std::ofstream(list) << "9214712345678900000015\n";
+    const std::string noSession = "env -u XDG_RUNTIME_DIR -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+    const std::string single = "--type code128 -o " + file + " 9214712345678900000015";
+    const std::string out = dir.filePath("out").toStdString();
+    struct Case
+    {
+        const char* name;
+        std::string setup;
+        std::string args;
+        std::string picture;
+    };
+    const Case cases[] = {
+        {"no session", noSession, single, file},
+        {"no session, no text", noSession, "--no-text " + single, file},
+        {"absent X server", noSession + " QT_QPA_PLATFORM=xcb", single, file},
+        {"absent Wayland", noSession + " QT_QPA_PLATFORM=wayland", single, file},
+        {"batch", noSession, "--type code128 --batch " + list + " --out-dir " + out, out + "/000001.png"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(QString::fromStdString(c.picture));
+        const Outcome o = runCapturing(c.args, c.setup);
+        EXPECT_EQ(o.status, 0) << c.name;
+        EXPECT_EQ(o.out, "") << c.name;
+        EXPECT_EQ(o.err, "") << c.name;
+        EXPECT_EQ(decodeFile(QString::fromStdString(c.picture)), "9214712345678900000015") << c.name;
+    }
+
+    // Our own failures are still told, and nothing else is.
+    const std::string nowhere = dir.filePath("missing/m.png").toStdString();
+    const Outcome o = runCapturing("--type code128 -o " + nowhere + " 1", noSession);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "quillmark-barcode: cannot write " + nowhere + "\n");
 }
