@@ -85,6 +85,29 @@ TEST(CodePages, AgreeWithIconv)
     EXPECT_EQ(AnsiToUtf8("\xe9\x80"), "\xc3\xa9\xe2\x82\xac");
 }
 
+TEST(CodePages, BrokenUtf8IsOneQuestionMarkPerBadByte)
+{
+    struct Case
+    {
+        const char* name;
+        std::string utf8;
+        std::string ansi;
+    };
+    const Case cases[] = {
+        {"cut short at the end", "ab\xc3", "ab?"},
+        {"stray continuation byte", "\x80z", "?z"},
+        {"overlong slash", "\xc0\xaf", "??"},
+        {"overlong three bytes", "\xe0\x80\xaf", "???"},
+        {"surrogate", "\xed\xa0\x80", "???"},
+        {"past U+10FFFF", "\xf4\x90\x80\x80", "????"},
+        {"lead byte then ASCII", "\xe2\x82X", "??X"},
+        {"a character outside 1252", "\xf0\x9f\x98\x80!", "?!"},
+        {"the euro sign", "\xe2\x82\xac", "\x80"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Utf8ToAnsi(c.utf8), c.ansi) << c.name;
+}
+
 TEST(TzDbf, FileNamesAreCompleted)
 {
     struct Case
