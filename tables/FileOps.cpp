@@ -190,18 +190,14 @@ uint64_t FileHandle::size() const
 {
     uint64_t size = 0;
     mode_t mode = 0;
-    if (m_fd < 0 || m_ops->stat(m_fd, size, mode) != 0)
-        return 0;
-    return size;
+    return m_fd >= 0 && m_ops->stat(m_fd, size, mode) == 0 ? size : 0;
 }
 
 mode_t FileHandle::mode() const
 {
     uint64_t size = 0;
-    mode_t mode = 0644;
-    if (m_fd < 0 || m_ops->stat(m_fd, size, mode) != 0)
-        return 0644;
-    return mode;
+    mode_t mode = 0;
+    return m_fd >= 0 && m_ops->stat(m_fd, size, mode) == 0 ? mode : 0644;
 }
 
 bool FileHandle::lock(short type, uint64_t offset, uint64_t length)

@@ -118,54 +118,68 @@ void fill(TTzDbf& t)
 }
 
 const Scenario Scenarios[] = {
-    {"append and release the lock", fill,
-     [](TTzDbf& t) {
-         ASSERT_TRUE(t.ALock());
-         addAddress(t, {"new", "record"}, "Freeport");
-         t.UnLock();
-     }},
-    {"close with appended records still to write", fill, [](TTzDbf& t) { t.Close(); }, true, "",
-     [](TTzDbf& t) {
-         ASSERT_TRUE(t.ALock());
-         for (int i = 0; i < 3; ++i)
-             addAddress(t, {"pending " + std::to_string(i)}, "Gardiner");
-     }},
-    {"a memo that outgrows its run", fill,
-     [](TTzDbf& t) {
-         t.Go(2);
-         ASSERT_TRUE(t.Edit());
-         t.SetMField("address", {std::string(2000, 'x')});
-         t.SetFieldText("city", "Moved");
-         ASSERT_TRUE(t.Post());
-     }},
-    {"a memo rewritten in its own run", fill,
-     [](TTzDbf& t) {
-         t.Go(1);
-         ASSERT_TRUE(t.Edit());
-         t.SetMField("address", {"much shorter"});
-         ASSERT_TRUE(t.Post());
-     },
-     false}, // the text goes back over itself: a failure may come after it is written
-    {"a memo emptied", fill,
-     [](TTzDbf& t) {
-         t.Go(3);
-         t.SetMField("address", {});
-         ASSERT_TRUE(t.Post());
-     }},
-    {"the header of a changed table",
-     [](TTzDbf& t) {
-         fill(t);
-         t.Go(3);
-         t.DeleteRec();
-     },
-     [](TTzDbf& t) { t.Close(); }},
-    {"pack", fill, [](TTzDbf& t) { t.Pack(); }},
-    {"index",
-     [](TTzDbf& t) {
-         fill(t);
-         t.IndexOnOne("city", "order");
-     },
-     [](TTzDbf& t) { t.IndexOnOne("zip", "order"); }, true, "order.MDX"},
+    {.name = "append and release the lock",
+     .setup = fill,
+     .step =
+         [](TTzDbf& t) {
+             ASSERT_TRUE(t.ALock());
+             addAddress(t, {"new", "record"}, "Freeport");
+             t.UnLock();
+         }},
+    {.name = "close with appended records still to write",
+     .setup = fill,
+     .step = [](TTzDbf& t) { t.Close(); },
+     .prepare =
+         [](TTzDbf& t) {
+             ASSERT_TRUE(t.ALock());
+             for (int i = 0; i < 3; ++i)
+                 addAddress(t, {"pending " + std::to_string(i)}, "Gardiner");
+         }},
+    {.name = "a memo that outgrows its run",
+     .setup = fill,
+     .step =
+         [](TTzDbf& t) {
+             t.Go(2);
+             ASSERT_TRUE(t.Edit());
+             t.SetMField("address", {std::string(2000, 'x')});
+             t.SetFieldText("city", "Moved");
+             ASSERT_TRUE(t.Post());
+         }},
+    {.name = "a memo rewritten in its own run",
+     .setup = fill,
+     .step =
+         [](TTzDbf& t) {
+             t.Go(1);
+             ASSERT_TRUE(t.Edit());
+             t.SetMField("address", {"much shorter"});
+             ASSERT_TRUE(t.Post());
+         },
+     .atomic = false}, // the text goes back over itself: a failure may come after it is written
+    {.name = "a memo emptied",
+     .setup = fill,
+     .step =
+         [](TTzDbf& t) {
+             t.Go(3);
+             t.SetMField("address", {});
+             ASSERT_TRUE(t.Post());
+         }},
+    {.name = "the header of a changed table",
+     .setup =
+         [](TTzDbf& t) {
+             fill(t);
+             t.Go(3);
+             t.DeleteRec();
+         },
+     .step = [](TTzDbf& t) { t.Close(); }},
+    {.name = "pack", .setup = fill, .step = [](TTzDbf& t) { t.Pack(); }},
+    {.name = "index",
+     .setup =
+         [](TTzDbf& t) {
+             fill(t);
+             t.IndexOnOne("city", "order");
+         },
+     .step = [](TTzDbf& t) { t.IndexOnOne("zip", "order"); },
+     .index = "order.MDX"},
 };
 
 struct Snapshot

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 using namespace quill::tables;
@@ -31,6 +32,22 @@ struct Model
     std::string dbf = dir / "addr.dbf";
     std::string dbt = dir / "addr.dbt";
     std::vector<std::string> texts; // by record, from 0
+
+    // Creates the table with one text a record, of the sizes `size` gives.
+    void open(TTzDbf& t, uint32_t records, const std::function<std::size_t()>& size)
+    {
+        t.DbfFields = AddressFields;
+        t.setDbfFileName(dbf);
+        t.Open();
+        ASSERT_TRUE(t.ALock());
+        for (uint32_t r = 1; r <= records; ++r) {
+            texts.push_back(textOf(r, 0, size()));
+            t.ClearRecord();
+            t.SetMemoText("address", texts.back());
+            t.AppendRec();
+        }
+        t.UnLock();
+    }
 
     // The table reads as the model says and its memo file is sound, with no block lost.
     void check(const std::string& step)
@@ -75,18 +92,7 @@ TEST(MemoSpace, RandomRewritesNeverLoseOrShareATextAgainstAModel)
         Model m;
         std::mt19937 rng(seed);
         TTzDbf t;
-        t.DbfFields = AddressFields;
-        t.setDbfFileName(m.dbf);
-        t.Open();
-        ASSERT_TRUE(t.ALock());
-        for (uint32_t r = 1; r <= 12; ++r) {
-            const std::string text = textOf(r, 0, sizes[rng() % std::size(sizes)]);
-            t.ClearRecord();
-            t.SetMemoText("address", text);
-            t.AppendRec();
-            m.texts.push_back(text);
-        }
-        t.UnLock();
+        m.open(t, 12, [&] { return sizes[rng() % std::size(sizes)]; });
         m.check("after the appends, seed " + std::to_string(seed));
         for (int write = 1; write <= 300; ++write) {
             const uint32_t r = 1 + static_cast<uint32_t>(rng() % 12);
@@ -123,17 +129,7 @@ TEST(MemoSpace, AChainLongerThanTheLinksExaminedStillEndsAtTheEndOfTheFile)
     // none of which fits a two-block text, so past 100 links the new runs come from the end.
     Model m;
     TTzDbf t;
-    t.DbfFields = AddressFields;
-    t.setDbfFileName(m.dbf);
-    t.Open();
-    ASSERT_TRUE(t.ALock());
-    for (uint32_t r = 1; r <= 260; ++r) {
-        m.texts.push_back(textOf(r, 0, 100));
-        t.ClearRecord();
-        t.SetMemoText("address", m.texts.back());
-        t.AppendRec();
-    }
-    t.UnLock();
+    m.open(t, 260, [] { return 100; });
     for (int write = 1; write <= 260; ++write) {
         const auto r = static_cast<uint32_t>(write);
         m.texts[r - 1] = textOf(r, write, 600);
@@ -166,17 +162,7 @@ TEST(MemoSpace, AnEmptiedTextGivesItsBlocksBack)
 {
     Model m;
     TTzDbf t;
-    t.DbfFields = AddressFields;
-    t.setDbfFileName(m.dbf);
-    t.Open();
-    ASSERT_TRUE(t.ALock());
-    for (uint32_t r = 1; r <= 2; ++r) {
-        m.texts.push_back(textOf(r, 0, 1500));
-        t.ClearRecord();
-        t.SetMemoText("address", m.texts.back());
-        t.AppendRec();
-    }
-    t.UnLock();
+    m.open(t, 2, [] { return 1500; });
     const auto size = std::filesystem::file_size(m.dbt);
     rewrite(t, 1, "", 0);
     m.texts[0] = "";

@@ -94,14 +94,10 @@ TEST(CodePages, BrokenUtf8IsOneQuestionMarkPerBadByte)
         std::string ansi;
     };
     const Case cases[] = {
-        {"cut short at the end", "ab\xc3", "ab?"},
-        {"stray continuation byte", "\x80z", "?z"},
-        {"overlong slash", "\xc0\xaf", "??"},
-        {"overlong three bytes", "\xe0\x80\xaf", "???"},
-        {"surrogate", "\xed\xa0\x80", "???"},
-        {"past U+10FFFF", "\xf4\x90\x80\x80", "????"},
-        {"lead byte then ASCII", "\xe2\x82X", "??X"},
-        {"a character outside 1252", "\xf0\x9f\x98\x80!", "?!"},
+        {"cut short at the end", "ab\xc3", "ab?"},    {"stray continuation byte", "\x80z", "?z"},
+        {"overlong slash", "\xc0\xaf", "??"},         {"overlong three bytes", "\xe0\x80\xaf", "???"},
+        {"surrogate", "\xed\xa0\x80", "???"},         {"past U+10FFFF", "\xf4\x90\x80\x80", "????"},
+        {"lead byte then ASCII", "\xe2\x82X", "??X"}, {"a character outside 1252", "\xf0\x9f\x98\x80!", "?!"},
         {"the euro sign", "\xe2\x82\xac", "\x80"},
     };
     for (const Case& c : cases)
