@@ -89,7 +89,7 @@ struct Scenario
     std::function<void(TTzDbf&)> setup;        // run with every call going through
     std::function<void(TTzDbf&)> step;         // the operation whose every write is made to fail
     bool atomic = true;                        // false: on failure either before or after will do
-    std::string index;                         // an index file the step replaces
+    std::string index = {};                    // an index file the step replaces
     std::function<void(TTzDbf&)> prepare = {}; // run before the step, with nothing failing
 };
 
