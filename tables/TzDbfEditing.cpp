@@ -8,6 +8,7 @@
 #include "tables/Text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace quill::tables {
 
@@ -152,10 +153,18 @@ void TTzDbf::SetFieldText(std::string_view name, std::string_view text)
         SetDateText(name, text);
         return;
     }
-    std::string value;
     if (f.type == 'C') {
-        value = toStored(text);
-    } else if (f.type == 'L') {
+        // Text goes straight into the buffer: the report log sets sixteen of these a record.
+        std::string converted;
+        const std::string_view value = IsAscii(text) ? text : std::string_view(converted = toStored(text));
+        const std::size_t n = std::min<std::size_t>(value.size(), static_cast<std::size_t>(f.length));
+        char* at = buffer().data() + 1 + f.offset;
+        std::memcpy(at, value.data(), n);
+        std::memset(at + n, ' ', static_cast<std::size_t>(f.length) - n);
+        return;
+    }
+    std::string value;
+    if (f.type == 'L') {
         const std::string t = Trim(text);
         value = t.empty() ? " " : (std::string_view("TtYy").find(t[0]) != std::string_view::npos ? "T" : "F");
     } else { // N, F

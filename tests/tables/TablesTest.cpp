@@ -1,4 +1,5 @@
 #include "CodePage.h"
+#include "FileFormat.h"
 #include "Mdx.h"
 #include "ReportLayout.h"
 #include "TableTestUtil.h"
@@ -465,21 +466,22 @@ TEST(TzDbf, HostileFilesNeverCrash)
     }
     // A memo field wider than any block number: more than 20 digits.
     {
-        std::string b(32 + 32 + 1, '\0');
-        b[0] = static_cast<char>(0x8B);
-        b[4] = 1;
-        b[8] = 32 + 32 + 1;
-        b[10] = 1 + 25;
-        b.replace(32, 4, "NOTE");
-        b[32 + 11] = 'M';
-        b[32 + 16] = 25;
-        b[64] = 0x0D;
-        b += " " + std::string(25, '9') + "\x1A";
+        // One field, NOTE, a memo field 25 bytes wide.
+        const std::size_t headerLength = dbf::PrologSize + dbf::DescriptorSize + 1;
+        std::string b(headerLength, '\0');
+        b[dbf::Version] = static_cast<char>(dbf::VersionMemo4);
+        b[dbf::RecordCount] = 1;
+        b[dbf::HeaderLength] = static_cast<char>(headerLength);
+        b[dbf::RecordLength] = 1 + 25;
+        b.replace(dbf::PrologSize + dbf::FieldName, 4, "NOTE");
+        b[dbf::PrologSize + dbf::FieldType] = 'M';
+        b[dbf::PrologSize + dbf::FieldLength] = 25;
+        b[headerLength - 1] = static_cast<char>(dbf::DescriptorEnd);
+        b += " " + std::string(25, '9') + dbf::EndOfFile;
         writeFile(dir / "wide.dbf", b);
         std::string m(512, '\0');
-        m[0] = 1;
-        m[20] = 0;
-        m[21] = 2;
+        m[dbt::FreeChain] = 1;
+        m[dbt::BlockSizeAt + 1] = 2; // 512
         writeFile(dir / "wide.dbt", m);
         TTzDbf t;
         t.CreateIfNotFound = false;
@@ -811,10 +813,10 @@ TEST(FieldValues, OtherProgramsNullsReadAsEmptyAndSortAsBlanks)
     }
     // Record 1 as GDAL writes its nulls: a number filled with "*", a date of zeros, "?".
     std::string b = readFile(dir / "nulls.DBF");
-    const std::size_t record1 = 32 * 4 + 33;
-    b.replace(record1 + 1, 10, std::string(10, '*'));
-    b.replace(record1 + 11, 8, "00000000");
-    b[record1 + 19] = '?';
+    const std::size_t record1 = dbf::PrologSize + 4 * dbf::DescriptorSize + 1; // the first record's flag
+    b.replace(record1 + 1, 10, std::string(10, '*'));                          // amount
+    b.replace(record1 + 11, 8, "00000000");                                    // when
+    b[record1 + 19] = '?';                                                     // ok
     writeFile(dir / "nulls.DBF", b);
 
     TTzDbf t;
