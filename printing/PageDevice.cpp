@@ -28,7 +28,10 @@ inline void span(int i, int n, int m, int& first, int& last)
         last = first + 1;
 }
 
-constexpr int dotsPerMeter(int dpi) { return static_cast<int>(std::lround(dpi / 0.0254)); }
+constexpr int dotsPerMeter(int dpi)
+{
+    return static_cast<int>(std::lround(dpi / 0.0254));
+}
 
 } // namespace
 
@@ -36,16 +39,19 @@ QImage StretchBitmap(const QImage& bitmap, int width, int height)
 {
     if (bitmap.isNull() || width <= 0 || height <= 0)
         return {};
-    const QImage src = bitmap.format() == QImage::Format_Grayscale8 ? bitmap
-                                                                    : bitmap.convertToFormat(QImage::Format_Grayscale8);
+    const QImage src = bitmap.format() == QImage::Format_Grayscale8
+                           ? bitmap
+                           : bitmap.convertToFormat(QImage::Format_Grayscale8);
     const int sw = src.width(), sh = src.height();
-    if (sw == width && sh == height)
+    if (src.isNull() || (sw == width && sh == height))
         return src;
     // Columns first, then rows; each target pixel is the darkest of its source span.
     std::vector<int> x0(static_cast<std::size_t>(width)), x1(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x)
         span(x, sw, width, x0[static_cast<std::size_t>(x)], x1[static_cast<std::size_t>(x)]);
     QImage cols(width, sh, QImage::Format_Grayscale8);
+    if (cols.isNull())
+        return {}; // too large for memory: nothing is drawn, never a crash
     for (int y = 0; y < sh; ++y) {
         const uchar* in = src.constScanLine(y);
         uchar* out = cols.scanLine(y);
@@ -65,6 +71,8 @@ QImage StretchBitmap(const QImage& bitmap, int width, int height)
     if (height == sh)
         return cols;
     QImage out(width, height, QImage::Format_Grayscale8);
+    if (out.isNull())
+        return {};
     for (int y = 0; y < height; ++y) {
         int first, last;
         span(y, sh, height, first, last);
@@ -129,7 +137,8 @@ void PainterPageDevice::printBitmap(const QRect& target, const QImage& bitmap)
     QImage scaled = StretchBitmap(bitmap, target.width(), target.height());
     if (monoBitmaps())
         scaled = ToMonoBitmap(scaled);
-    m_painter->drawImage(target.topLeft(), scaled);
+    if (!scaled.isNull())
+        m_painter->drawImage(target.topLeft(), scaled);
 }
 
 int PainterPageDevice::textWidth(const QString& text, const QFont& font) const
@@ -194,7 +203,8 @@ const QImage& RasterPage::cell(const QString& text, const QFont& font)
     QFont plain = font;
     plain.setStyleStrategy(QFont::NoAntialias); // two colours, as a laser printer puts it
     const QFontMetrics fm(plain, &m_image);
-    QImage image(std::max(1, fm.horizontalAdvance(text)), std::max(1, fm.height()), QImage::Format_Grayscale8);
+    QImage image(std::max(1, fm.horizontalAdvance(text)), std::max(1, fm.height()),
+                 QImage::Format_Grayscale8);
     image.setDotsPerMeterX(m_image.dotsPerMeterX());
     image.setDotsPerMeterY(m_image.dotsPerMeterY());
     image.fill(255);
@@ -269,7 +279,8 @@ std::optional<QString> PdfPage::beginJob()
     m_writer = std::make_unique<Writer>(m_fileName);
     QPdfWriter& pdf = m_writer->pdf;
     pdf.setResolution(m_dpi);
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    pdf.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     pdf.setTitle(documentName());
     pdf.setCreator("Quillmark");
     if (!beginPainting(&pdf)) {
@@ -288,7 +299,9 @@ std::optional<QString> PdfPage::endJob()
 
 // ---------------------------------------------------------------------------------------
 
-PdfFolderPage::PdfFolderPage(QString folder, int dpi) : PdfPage(QString(), dpi), m_folder(std::move(folder)) {}
+PdfFolderPage::PdfFolderPage(QString folder, int dpi) : PdfPage(QString(), dpi), m_folder(std::move(folder))
+{
+}
 
 std::optional<QString> PdfFolderPage::beginJob()
 {
@@ -310,7 +323,8 @@ std::optional<QString> PdfFolderPage::beginJob()
 // ---------------------------------------------------------------------------------------
 
 RecordingPage::RecordingPage(int dpi, int physicalOffsetX, int physicalOffsetY)
-    : m_dpi(dpi), m_offsetX(physicalOffsetX), m_offsetY(physicalOffsetY), m_measure(1, 1, QImage::Format_Grayscale8)
+    : m_dpi(dpi), m_offsetX(physicalOffsetX), m_offsetY(physicalOffsetY),
+      m_measure(1, 1, QImage::Format_Grayscale8)
 {
     m_measure.setDotsPerMeterX(dotsPerMeter(dpi));
     m_measure.setDotsPerMeterY(dotsPerMeter(dpi));

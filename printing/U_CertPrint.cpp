@@ -11,7 +11,10 @@ namespace quill::printing {
 
 namespace {
 
-int nearestEven(double v) { return static_cast<int>(std::nearbyint(v)); } // FE_TONEAREST: halves to even
+int nearestEven(double v)
+{
+    return static_cast<int>(std::nearbyint(v));
+} // FE_TONEAREST: halves to even
 
 // x * resolution - offset, truncated toward zero. Positions carry at most two decimals, so
 // they are taken in hundredths to keep 4.1 in x 300 dpi at 1230 rather than 1229.99....
@@ -20,13 +23,17 @@ int toDevice(double inches, int resolution, int offsetPx)
     const double hundredths = inches * 100.0;
     const double whole = std::round(hundredths);
     if (std::fabs(hundredths - whole) < 1e-6) {
-        const long long num = static_cast<long long>(whole) * resolution - static_cast<long long>(offsetPx) * 100;
+        const long long num =
+            static_cast<long long>(whole) * resolution - static_cast<long long>(offsetPx) * 100;
         return static_cast<int>(num / 100);
     }
     return static_cast<int>(std::trunc(inches * resolution - offsetPx));
 }
 
-std::string s8(const QString& s) { return s.toStdString(); }
+std::string s8(const QString& s)
+{
+    return s.toStdString();
+}
 
 } // namespace
 
@@ -63,16 +70,25 @@ void TPageFrame::StartPageFrame(const QFont& fontHolder)
     RestorePageFont();
 }
 
-int TPageFrame::InchesToX(double inches) const { return 3 * m_leftRight + toDevice(inches, m_resX, m_offsetPxX); }
+int TPageFrame::InchesToX(double inches) const
+{
+    return 3 * m_leftRight + toDevice(inches, m_resX, m_offsetPxX);
+}
 
-int TPageFrame::InchesToY(double inches) const { return 3 * m_topBottom + toDevice(inches, m_resY, m_offsetPxY); }
+int TPageFrame::InchesToY(double inches) const
+{
+    return 3 * m_topBottom + toDevice(inches, m_resY, m_offsetPxY);
+}
 
 int TPageFrame::PointsToPixels(int points, int resolution)
 {
     return static_cast<int>(std::lround(points * static_cast<double>(resolution) / 72.0));
 }
 
-int TPageFrame::DeviceLength(double inches, int resolution) { return nearestEven(inches * resolution); }
+int TPageFrame::DeviceLength(double inches, int resolution)
+{
+    return nearestEven(inches * resolution);
+}
 
 void TPageFrame::SetSize(int points)
 {
@@ -86,7 +102,10 @@ void TPageFrame::SetRotatedFont(int angle, const QString& face)
     m_angle = angle;
 }
 
-void TPageFrame::SetBold() { m_bold = true; }
+void TPageFrame::SetBold()
+{
+    m_bold = true;
+}
 
 void TPageFrame::RestorePageFont()
 {
@@ -108,14 +127,20 @@ QFont TPageFrame::currentFont() const
     return f;
 }
 
-void TPageFrame::PrintText(QPoint at, const QString& text) { m_device.printText(at, text, currentFont(), m_angle); }
+void TPageFrame::PrintText(QPoint at, const QString& text)
+{
+    m_device.printText(at, text, currentFont(), m_angle);
+}
 
 void TPageFrame::PrintTextEndingAt(double endInches, double yInches, const QString& text)
 {
     PrintText(QPoint(TextWidth(text) + InchesToX(endInches), InchesToY(yInches)), text);
 }
 
-int TPageFrame::TextWidth(const QString& text) const { return m_device.textWidth(text, currentFont()); }
+int TPageFrame::TextWidth(const QString& text) const
+{
+    return m_device.textWidth(text, currentFont());
+}
 
 void TPageFrame::PrintBitmap(QPoint at, const QImage& bitmap, int width, int height)
 {
@@ -143,8 +168,8 @@ QString UpperAscii(const QString& text)
 
 PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fontHolder, PageDevice& device)
 {
-    const std::string mailer = barcodeMode ? BuildMailerNumber(s8(d.numberSource), s8(d.serialNumber), false)
-                                           : s8(d.numberSource);
+    const std::string mailer =
+        barcodeMode ? BuildMailerNumber(s8(d.numberSource), s8(d.serialNumber), false) : s8(d.numberSource);
     const QString mailerNumber = QString::fromStdString(mailer);
     device.setDocumentName(mailerNumber);
 
@@ -153,6 +178,12 @@ PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fon
         return {QString(), error};
     auto at = [&](double x, double y) { return QPoint(f.InchesToX(x), f.InchesToY(y)); };
     const int resX = f.ResolutionX(), resY = f.ResolutionY();
+    // A symbol that cannot be drawn ends the job there and is the command's failure: the
+    // piece is not counted as printed.
+    auto failed = [&](const TBarcodeBmp& symbol) -> PrintResult {
+        (void)f.End();
+        return {QString(), QString::fromStdString(*symbol.Error())};
+    };
 
     // Table A and B: both numbers as symbols and as text.
     if (barcodeMode) {
@@ -171,6 +202,8 @@ PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fon
         m.setBarcodeType(bcCode128);
         m.setRotate(bcRotate180);
         m.setBarcodeText(mailer);
+        if (m.Error())
+            return failed(m);
         f.PrintBitmap(at(0.62, 4.1), m.Bitmap(), width, m.Bitmap().height()); // A1
 
         TBarcodeBmp c;
@@ -180,8 +213,12 @@ PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fon
         c.setBarcodeType(bcCode128);
         c.setRotate(bcNoRotate);
         c.setBarcodeText(companion);
+        if (c.Error())
+            return failed(c);
         f.PrintBitmap(at(4.7, 5.0), c.Bitmap(), width, c.Bitmap().height()); // A2
         c.setHeight(TPageFrame::DeviceLength(0.4, resY));
+        if (c.Error())
+            return failed(c);
         f.PrintBitmap(at(5.2, 0.8), c.Bitmap(), width, c.Bitmap().height()); // A3
 
         struct NumberText
@@ -220,17 +257,21 @@ PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fon
         zip.setBarcodeType(bcPOSTNET);
         zip.setRotate(bcRotate180);
         zip.setBarcodeText(s8(d.senderZip));
+        if (zip.Error())
+            return failed(zip);
         const double senderX = d.senderZip.size() > 5 ? 4.5 : 5.3;
         f.PrintBitmap(at(senderX, 3.55), zip.Bitmap(), zip.Bitmap().width(), zip.Bitmap().height()); // C1
         if (extraRecipient) {
             zip.setBarcodeText(s8(d.recipientZip));
+            if (zip.Error())
+                return failed(zip);
             const double x = zip.BarcodeText().size() > 5 ? 0.15 : 1.08;
             f.PrintBitmap(at(x, 5.63), zip.Bitmap(), zip.Bitmap().width(), zip.Bitmap().height()); // C2
         }
     }
 
     // Table D: the texts of the form.
-    auto lines = [&](const std::array<QString, 5>& block, double x, const double (&ys)[5], bool upper) {
+    auto lines = [&](const std::array<QString, 5>& block, double x, const double(&ys)[5], bool upper) {
         for (int i = 0; i < 5; ++i)
             f.PrintText(at(x, ys[i]), upper ? UpperAscii(block[static_cast<std::size_t>(i)])
                                             : block[static_cast<std::size_t>(i)]);

@@ -52,9 +52,9 @@ TEST(PageFrame, InchesToDevicePixels)
         int expected;
     };
     const Case cases[] = {
-        {300, 0, "0", 1.0, 300},    {600, 0, "0", 1.5, 900},    {300, 0, "10", 1.0, 330},
-        {600, 0, "10", 1.0, 630},   {300, 0, "-999", 0, -2997}, {300, 50, "0", 0.15, -5},
-        {300, 0, "0", 4.1, 1230},   {300, 0, "0", 0.62, 186},   {300, 50, "0", 1.0, 250},
+        {300, 0, "0", 1.0, 300},  {600, 0, "0", 1.5, 900},    {300, 0, "10", 1.0, 330},
+        {600, 0, "10", 1.0, 630}, {300, 0, "-999", 0, -2997}, {300, 50, "0", 0.15, -5},
+        {300, 0, "0", 4.1, 1230}, {300, 0, "0", 0.62, 186},   {300, 50, "0", 1.0, 250},
     };
     for (const Case& c : cases) {
         RecordingPage page(c.dpi, c.physical, c.physical);
@@ -75,7 +75,8 @@ TEST(PageFrame, LengthsAndFontSizes)
     EXPECT_EQ(TPageFrame::DeviceLength(0.015, 300), 4);  // 4.5
     EXPECT_EQ(TPageFrame::DeviceLength(2.5, 600), 1500);
     EXPECT_EQ(TPageFrame::DeviceLength(0.14, 720), 101);
-    for (auto [points, pixels] : std::initializer_list<std::pair<int, int>>{{10, 42}, {8, 33}, {6, 25}, {11, 46}})
+    for (auto [points, pixels] :
+         std::initializer_list<std::pair<int, int>>{{10, 42}, {8, 33}, {6, 25}, {11, 46}})
         EXPECT_EQ(TPageFrame::PointsToPixels(points, 300), pixels) << points;
 }
 
@@ -110,16 +111,16 @@ TEST(DrawMailerForm, EveryMarkOfTheFormAt300Dpi)
         const char* family;
     };
     const Expected numbers[] = {
-        {mailer, 1800, 46, {924, 1206}, "OCR A Extended"},   // B1
-        {companion, 1800, 46, {2160, 1476}, "OCR A Extended"}, // B2
-        {companion, 1800, 42, {2280, 234}, "OCR A Extended"},  // B3
-        {mailer, 1800, 42, {2310, 135}, "OCR A Extended"},     // B4
-        {mailer, 2700, 42, {2373, 1140}, "OCR A Extended"},    // B5
-        {mailer, 2700, 33, {2430, 438}, "OCR A Extended"},     // B6
-        {mailer, 1800, 25, {441, 951}, "Arial"},               // B7
-        {"RE: Parcel 14-220", 1800, 42, {2250, 1185}, "OCR A Extended"}, // D1.6
-        {"RE: Parcel 14-220", 2700, 42, {2463, 1140}, "OCR A Extended"}, // D2.2
-        {"Lien notice", 2700, 42, {2418, 1140}, "OCR A Extended"},       // D2.3
+        {mailer, 1800, 46, {924, 1206}, "OCR A Extended"},                  // B1
+        {companion, 1800, 46, {2160, 1476}, "OCR A Extended"},              // B2
+        {companion, 1800, 42, {2280, 234}, "OCR A Extended"},               // B3
+        {mailer, 1800, 42, {2310, 135}, "OCR A Extended"},                  // B4
+        {mailer, 2700, 42, {2373, 1140}, "OCR A Extended"},                 // B5
+        {mailer, 2700, 33, {2430, 438}, "OCR A Extended"},                  // B6
+        {mailer, 1800, 25, {441, 951}, "Arial"},                            // B7
+        {"RE: Parcel 14-220", 1800, 42, {2250, 1185}, "OCR A Extended"},    // D1.6
+        {"RE: Parcel 14-220", 2700, 42, {2463, 1140}, "OCR A Extended"},    // D2.2
+        {"Lien notice", 2700, 42, {2418, 1140}, "OCR A Extended"},          // D2.3
         {"HARBOR TITLE COMPANY", 2700, 42, {1290, 1140}, "OCR A Extended"}, // D2.1
         {"Harbor Title Company", 1800, 25, {435, 864}, "Arial"},            // D3.1
         {"Mr. Robert Allard", 1800, 25, {435, 639}, "Arial"},               // D3.4, as typed
@@ -133,10 +134,12 @@ TEST(DrawMailerForm, EveryMarkOfTheFormAt300Dpi)
         EXPECT_EQ(t->family, e.family) << e.text.toStdString();
     }
     // Sender and recipient blocks in capitals at 10 pt, 180 degrees.
-    for (auto [text, at] : std::initializer_list<std::pair<QString, QPoint>>{
-             {"HARBOR TITLE COMPANY", {2250, 1395}}, {"PORTLAND ME 04101", {2250, 1305}},
-             {"MR. ROBERT ALLARD", {2130, 2010}},    {"AUGUSTA ME 04330-1234", {2265, 510}},
-             {"MR. ROBERT ALLARD", {840, 1980}}}) {
+    for (auto [text, at] :
+         std::initializer_list<std::pair<QString, QPoint>>{{"HARBOR TITLE COMPANY", {2250, 1395}},
+                                                           {"PORTLAND ME 04101", {2250, 1305}},
+                                                           {"MR. ROBERT ALLARD", {2130, 2010}},
+                                                           {"AUGUSTA ME 04330-1234", {2265, 510}},
+                                                           {"MR. ROBERT ALLARD", {840, 1980}}}) {
         bool found = false;
         for (const auto& t : page.texts)
             found |= t.text == text && t.at == at && t.angle == 1800 && t.pixelSize == 42;
@@ -251,6 +254,17 @@ TEST(DrawMailerForm, AJobThatCannotBeginDrawsNothing)
     ASSERT_TRUE(r.error);
     EXPECT_EQ(*r.error, "No printer is installed.");
     EXPECT_TRUE(page.texts.empty());
+    EXPECT_TRUE(page.bitmaps.empty());
+}
+
+TEST(DrawMailerForm, ASymbolTooLargeForMemoryEndsTheJobWithAnError)
+{
+    // At three million dots per inch the mailer symbol would need terabytes.
+    RecordingPage page(3000000);
+    const PrintResult r = DrawMailerForm(sampleForm(), true, FontHolder, page);
+    ASSERT_TRUE(r.error);
+    EXPECT_TRUE(r.error->startsWith("Not enough memory for a bar-code bitmap")) << r.error->toStdString();
+    EXPECT_TRUE(r.mailerNumber.isEmpty()); // not a printed piece
     EXPECT_TRUE(page.bitmaps.empty());
 }
 
