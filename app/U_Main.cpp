@@ -2,6 +2,7 @@
 #include "Screen.h"
 
 #include "Artwork.h"
+#include "LimitedEdit.h"
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
 #include "PageDevice.h"
@@ -83,12 +84,12 @@ QLabel* caption(QWidget* parent, const QString& text, int x, int y, int w = 150)
     return l;
 }
 
-QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int w, int maxLength = 32767)
+/// `typingLimit`: the most characters the user can enter; 0 for no limit.
+QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int w, int typingLimit = 0)
 {
-    auto* e = new QLineEdit(parent);
+    QLineEdit* e = typingLimit > 0 ? new LimitedEdit(typingLimit, parent) : new QLineEdit(parent);
     e->setObjectName(name);
     e->setGeometry(x, y, w, 22);
-    e->setMaxLength(maxLength);
     QFont f = e->font();
     f.setBold(false);
     e->setFont(f);

@@ -2,6 +2,7 @@
 #include "Screen.h"
 
 #include "GlobalVariables.h"
+#include "LimitedEdit.h"
 #include "Memo.h"
 #include "U_CommonAPI.h"
 #include "ZipEdit.h"
@@ -11,10 +12,14 @@
 #include <QPushButton>
 
 namespace {
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
 } // namespace
 
-TF_YourAddress::TF_YourAddress(quill::Settings& settings, QWidget* parent) : QDialog(parent), m_settings(settings)
+TF_YourAddress::TF_YourAddress(quill::Settings& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings)
 {
     setObjectName("F_youraddress");
     setWindowTitle("Your Name and Address");
@@ -41,15 +46,13 @@ TF_YourAddress::TF_YourAddress(quill::Settings& settings, QWidget* parent) : QDi
     caption("City", 12);
     caption("State", 168);
     caption("Zip", 214);
-    editYourCity = new QLineEdit(group);
+    editYourCity = new LimitedEdit(35, group);
     editYourCity->setObjectName("editYourCity");
     editYourCity->setFont(plain);
-    editYourCity->setMaxLength(35);
     editYourCity->setGeometry(12, 100, 150, 22);
-    editYourState = new QLineEdit(group);
+    editYourState = new LimitedEdit(4, group);
     editYourState->setObjectName("editYourState");
     editYourState->setFont(plain);
-    editYourState->setMaxLength(4);
     editYourState->setGeometry(168, 100, 40, 22);
     editYourZip = new ZipEdit(group);
     editYourZip->setObjectName("editYourZip");

@@ -1,4 +1,5 @@
 #include "GlobalVariables.h"
+#include "LimitedEdit.h"
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
 #include "Startup.h"
@@ -13,13 +14,20 @@
 #include "U_YourAddress.h"
 #include "ZipEdit.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -174,8 +182,6 @@ TEST(YourAddress, OpensFromTheSettingsAndStoresOnOkOnly)
     EXPECT_EQ(dlg.size(), QSize(303, 181));
     EXPECT_EQ(dlg.memoYourAddress->toPlainText(), "Second\nFourth"); // empty lines closed up
     EXPECT_EQ(dlg.editYourZip->maskedText(), "12345-    ");
-    EXPECT_EQ(dlg.editYourCity->maxLength(), 35);
-    EXPECT_EQ(dlg.editYourState->maxLength(), 4);
     dlg.btnOK->click();
     EXPECT_EQ(s.Line1, "Second");
     EXPECT_EQ(s.Line2, "Fourth");
@@ -189,6 +195,34 @@ TEST(YourAddress, OpensFromTheSettingsAndStoresOnOkOnly)
     cancelled.editYourZip->setMaskedText("99999-1111");
     cancelled.btnCancel->click();
     EXPECT_EQ(s, before);
+}
+
+TEST(YourAddress, ALongCitySettingOpensWholeAndTypingStopsAtTheLimits)
+{
+    quill::Settings s = quill::DefaultSettings("/p/");
+    const std::string city = "Village of Lakeside Heights at Saint Clair Shores"; // 49 characters
+    s.City = city;
+    s.State = "Ontario"; // longer than can be typed
+    TF_YourAddress dlg(s);
+    EXPECT_EQ(dlg.editYourCity->text().toStdString(), city);
+    EXPECT_EQ(dlg.editYourState->text(), "Ontario");
+    dlg.btnOK->click();
+    EXPECT_EQ(s.City, city);
+    EXPECT_EQ(s.State, "Ontario");
+
+    TF_YourAddress typed(s);
+    typed.show();
+    struct Case
+    {
+        QLineEdit* field;
+        int limit;
+    };
+    for (const Case& c : {Case{typed.editYourCity, 35}, Case{typed.editYourState, 4}}) {
+        c.field->setFocus();
+        c.field->selectAll();
+        QTest::keyClicks(c.field, QString(c.limit + 5, 'x'));
+        EXPECT_EQ(c.field->text(), QString(c.limit, 'x')) << c.field->objectName().toStdString();
+    }
 }
 
 TEST(YourAddress, ZipPlusFourAndTheFourLineLimit)
@@ -225,6 +259,68 @@ TEST(YourAddress, AMemoLineThatWrapsIsStoredWhole)
     EXPECT_EQ(s.Line1, first.toStdString());
     EXPECT_EQ(s.Line2, "100 Main Street");
     EXPECT_EQ(s.Line3, "");
+}
+
+TEST(LimitedEdit, EveryWayTheUserEntersTextStopsAtTheLimit)
+{
+    LimitedEdit field(6);
+    field.show();
+    field.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&field));
+    field.setFocus();
+    QTest::keyClicks(&field, "abcdefgh");
+    EXPECT_EQ(field.text(), "abcdef");
+
+    // Typing over a selection replaces it.
+    field.setSelection(2, 2);
+    QTest::keyClicks(&field, "XYZ");
+    EXPECT_EQ(field.text(), "abXYef");
+
+    // What the program sets is whole; typing adds nothing to it, deleting still works.
+    field.setText("0123456789");
+    EXPECT_EQ(field.text(), "0123456789");
+    QTest::keyClicks(&field, "x");
+    EXPECT_EQ(field.text(), "0123456789");
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    EXPECT_EQ(field.text(), "012345678");
+
+    // Pastes, drops and input-method text bring in what fits.
+    QGuiApplication::clipboard()->setText("PASTED TEXT");
+    field.setText("ab");
+    QTest::keySequence(&field, QKeySequence::Paste);
+    EXPECT_EQ(field.text(), "abPAST");
+
+    field.setText("abc");
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(2, 2), field.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&field, &menuEvent);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* paste = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text().section('\t', 0, 0) == QLineEdit::tr("&Paste"))
+            paste = a;
+    ASSERT_NE(paste, nullptr);
+    paste->trigger();
+    menu->close();
+    EXPECT_EQ(field.text(), "abcPAS");
+
+    field.setText("abcd");
+    QMimeData dragged;
+    dragged.setText("DROPPED");
+    const QPoint end(field.width() - 4, field.height() / 2);
+    QDragEnterEvent enter(end, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(&field, &enter);
+    QDragMoveEvent move(end, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(&field, &move);
+    QDropEvent drop(end, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(&field, &drop);
+    EXPECT_EQ(field.text(), "abcdDR");
+
+    field.setText("abcde");
+    QInputMethodEvent composed;
+    composed.setCommitString("XYZ");
+    QApplication::sendEvent(&field, &composed);
+    EXPECT_EQ(field.text(), "abcdeX");
 }
 
 TEST(Memo, LinesAreTheLinesOfItsText)
