@@ -3,6 +3,7 @@
 
 #include "Artwork.h"
 #include "GlobalVariables.h"
+#include "Palette.h"
 #include "PlatformServices.h"
 #include "Version.h"
 
@@ -39,16 +40,14 @@ QLabel* infoLabel(QWidget* parent, int top, const QColor& colour, bool bold, int
     if (pointSize > 0)
         f.setPointSize(pointSize);
     l->setFont(f);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    l->setPalette(pal);
+    SetEnabledColour(l, QPalette::WindowText, colour);
     return l;
 }
 
 } // namespace
 
-TF_About::TF_About(PlatformServices& services, const QString& company, const QString& programFolder, int isSplash,
-                   QWidget* parent)
+TF_About::TF_About(PlatformServices& services, const QString& company, const QString& programFolder,
+                   int isSplash, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), IsSplash(isSplash), m_services(services),
       m_company(company), m_programFolder(programFolder)
 {
@@ -160,7 +159,10 @@ void TF_About::showEvent(QShowEvent* event)
     m_shown = true;
 }
 
-void TF_About::Timer1Timer() { Timer1.stop(); }
+void TF_About::Timer1Timer()
+{
+    Timer1.stop();
+}
 
 void TF_About::keyPressEvent(QKeyEvent* event)
 {

@@ -3,6 +3,7 @@
 
 #include "GlobalVariables.h"
 #include "MaskEdit.h"
+#include "Palette.h"
 #include "PlatformServices.h"
 
 #include <QCheckBox>
@@ -42,7 +43,6 @@ QFont helpFont()
     return f;
 }
 
-
 } // namespace
 
 QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link)
@@ -54,25 +54,25 @@ QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link)
     v->setContentsMargins(6, 2, 6, 2);
     v->setSpacing(1);
     v->addWidget(para(panel, "Customer ID:", true));
-    v->addWidget(para(panel, "You may request a nine-digit customer ID (i.e., your DUNS number) from your postal "
-                             "representative or by contacting Dun &amp; Bradstreet by telephone at 800-333-0505 or "
-                             "via Internet at"));
+    v->addWidget(para(panel,
+                      "You may request a nine-digit customer ID (i.e., your DUNS number) from your postal "
+                      "representative or by contacting Dun &amp; Bradstreet by telephone at 800-333-0505 or "
+                      "via Internet at"));
     auto* address = new QLabel(DnBAddress, panel);
     address->setObjectName("LabelDnB");
     if (link) {
         QFont f = address->font();
         f.setUnderline(true);
         address->setFont(f);
-        QPalette p = address->palette();
-        p.setColor(QPalette::WindowText, QColor(0, 0, 255));
-        address->setPalette(p);
+        SetEnabledColour(address, QPalette::WindowText, QColor(0, 0, 255));
         address->setCursor(Qt::PointingHandCursor);
         *link = address;
     }
     v->addWidget(address);
-    v->addWidget(para(panel, "This number uniquely identifies business entities at specific physical addresses. "
-                             "&nbsp;If you are generating mailings at multiple locations, you must use the DUNS "
-                             "number appropriate for each mailing location."));
+    v->addWidget(para(panel,
+                      "This number uniquely identifies business entities at specific physical addresses. "
+                      "&nbsp;If you are generating mailings at multiple locations, you must use the DUNS "
+                      "number appropriate for each mailing location."));
     v->addWidget(para(panel, "Identifier Serial Number:", true));
     v->addWidget(para(panel, "This number must remain unique for at least 2 years in order to ensure that it "
                              "identifies only one mailpiece."));
@@ -82,7 +82,8 @@ QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link)
 
 TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool& showMailerDialog,
                      bool showDontShow, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_services(services), m_settings(settings), m_showMailerDialog(showMailerDialog),
       m_barCodeMode(settings.PrintBarCode)
 {
@@ -146,16 +147,18 @@ TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool
     auto* v = new QVBoxLayout(panelMailerNum);
     v->setContentsMargins(6, 2, 6, 2);
     v->setSpacing(1);
-    v->addWidget(para(panelMailerNum, "You have chosen not to print the bar code's, thus your mailers must have the "
-                                      "bar code already printed on them. &nbsp;You must enter all 22 digits of the "
-                                      "next Mailer Number in your printer."));
+    v->addWidget(para(panelMailerNum,
+                      "You have chosen not to print the bar code's, thus your mailers must have the "
+                      "bar code already printed on them. &nbsp;You must enter all 22 digits of the "
+                      "next Mailer Number in your printer."));
     v->addWidget(para(panelMailerNum, "Increment/Decrement:", true));
     auto* box = new QPlainTextEdit(panelMailerNum);
-    box->setPlainText("You can select either \"Increment\", or \"Decrement\" depending on the order you have the "
-                      "Mailer's in your printer. Some printers  pull paper from the bottom of the pile and some "
-                      "from the top. Thus if your printer takes paper from the bottom of the pile, you must use the "
-                      "mailer number from the bottom of the pile of mailers and have the counter decrement the "
-                      "number for each new label.");
+    box->setPlainText(
+        "You can select either \"Increment\", or \"Decrement\" depending on the order you have the "
+        "Mailer's in your printer. Some printers  pull paper from the bottom of the pile and some "
+        "from the top. Thus if your printer takes paper from the bottom of the pile, you must use the "
+        "mailer number from the bottom of the pile of mailers and have the counter decrement the "
+        "number for each new label.");
     box->setReadOnly(true);
     box->setFrameStyle(QFrame::NoFrame);
     box->setFocusPolicy(Qt::NoFocus);
@@ -165,10 +168,11 @@ TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->document()->setDocumentMargin(0);
     v->addWidget(box);
-    v->addWidget(para(panelMailerNum, "To determine the order of your mailer numbers, look at the last 10 digits of "
-                                      "the Mailer Number and ignore the last digit. &nbsp;The remaining 9 digits "
-                                      "will be your <b>unique number</b>. These <b>unique numbers</b> should be "
-                                      "consecutive."));
+    v->addWidget(para(panelMailerNum,
+                      "To determine the order of your mailer numbers, look at the last 10 digits of "
+                      "the Mailer Number and ignore the last digit. &nbsp;The remaining 9 digits "
+                      "will be your <b>unique number</b>. These <b>unique numbers</b> should be "
+                      "consecutive."));
     v->addStretch();
     panelMailerNum->hide();
 

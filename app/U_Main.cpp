@@ -6,6 +6,7 @@
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
 #include "PageDevice.h"
+#include "Palette.h"
 #include "PlatformServices.h"
 #include "TableError.h"
 #include "U_About.h"
@@ -71,9 +72,7 @@ void paintGreenBold(QWidget* w)
     QFont f = w->font();
     f.setBold(true);
     w->setFont(f);
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, CaptionGreen);
-    w->setPalette(p);
+    SetEnabledColour(w, QPalette::WindowText, CaptionGreen);
 }
 
 QLabel* caption(QWidget* parent, const QString& text, int x, int y, int w = 150)
@@ -93,9 +92,7 @@ QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int w, int typi
     QFont f = e->font();
     f.setBold(false);
     e->setFont(f);
-    QPalette p = e->palette();
-    p.setColor(QPalette::WindowText, Qt::black);
-    e->setPalette(p);
+    SetEnabledColour(e, QPalette::Text, Qt::black);
     return e;
 }
 
@@ -769,24 +766,17 @@ QList<QWidget*> TF_Main::markedControls() const
             editComment, memoAddress, editCity,       editState,  editZip};
 }
 
-static void setBackground(QWidget* w, const QColor& colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, colour);
-    w->setPalette(p);
-}
-
 void TF_Main::MarkPrinted()
 {
     for (QWidget* w : markedControls())
-        setBackground(w, Silver);
+        SetEnabledColour(w, QPalette::Base, Silver); // a disabled field keeps its own look
     btnPrint->setEnabled(false);
 }
 
 void TF_Main::MarkChanged()
 {
     for (QWidget* w : markedControls())
-        setBackground(w, White);
+        SetEnabledColour(w, QPalette::Base, White);
     btnPrint->setEnabled(true);
 }
 

@@ -303,6 +303,31 @@ TEST_F(MainWindow, SaveValuesStoresTheTrimmedFees)
     EXPECT_TRUE(readIni().contains("Postage=0.42\n"));
 }
 
+TEST_F(MainWindow, TheRestrictedFeeLooksDisabledWhileItsBoxIsUnchecked)
+{
+    writeIni(Quiet);
+    TF_Main& w = start();
+    // The field's background, left of the right-pushed amount, and the label as drawn.
+    auto fieldBackground = [&] {
+        return w.editRestricted->grab().toImage().pixelColor(6, w.editRestricted->height() / 2);
+    };
+    const QColor offField = fieldBackground();
+    const QImage offLabel = w.lblRestricted->grab().toImage();
+    w.cbRestricted->click();
+    ASSERT_TRUE(w.editRestricted->isEnabled());
+    const QColor onField = fieldBackground();
+    EXPECT_EQ(onField, QColor(Qt::white));
+    EXPECT_NE(offField, onField);
+    EXPECT_NE(w.lblRestricted->grab().toImage(), offLabel);
+
+    // Printed and then unchecked, the field still looks disabled, not printed.
+    w.MarkPrinted();
+    EXPECT_EQ(fieldBackground(), QColor(192, 192, 192));
+    w.cbRestricted->click();
+    EXPECT_EQ(fieldBackground(), offField);
+    EXPECT_EQ(w.lblRestricted->grab().toImage(), offLabel);
+}
+
 TEST_F(MainWindow, PasteFillsTheRecipientAndClearEmptiesIt)
 {
     writeIni(Quiet);
