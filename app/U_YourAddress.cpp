@@ -38,26 +38,32 @@ TF_YourAddress::TF_YourAddress(quill::Settings& settings, QWidget* parent)
     memoYourAddress->setFont(plain);
     memoYourAddress->setGeometry(12, 20, 264, 60);
 
-    auto caption = [&](const QString& text, int x) {
-        auto* l = new QLabel(text, group);
-        l->setFont(plain);
-        l->move(x, 84);
-    };
-    caption("City", 12);
-    caption("State", 168);
-    caption("Zip", 214);
     editYourCity = new LimitedEdit(35, group);
     editYourCity->setObjectName("editYourCity");
     editYourCity->setFont(plain);
-    editYourCity->setGeometry(12, 100, 150, 22);
     editYourState = new LimitedEdit(4, group);
     editYourState->setObjectName("editYourState");
     editYourState->setFont(plain);
-    editYourState->setGeometry(168, 100, 40, 22);
     editYourZip = new ZipEdit(group);
     editYourZip->setObjectName("editYourZip");
     editYourZip->setFont(plain);
-    editYourZip->setGeometry(214, 100, 62, 22);
+    // The row ends with the memo's right edge: the ZIP as wide as a ZIP+4 needs in its font,
+    // the State field before it, and the City field takes what is left.
+    const int right = memoYourAddress->geometry().right() + 1;
+    const int zipWidth = editYourZip->fittingWidth();
+    const int zipLeft = right - zipWidth;
+    const int stateLeft = zipLeft - 6 - 40;
+    editYourZip->setGeometry(zipLeft, 100, zipWidth, 22);
+    editYourState->setGeometry(stateLeft, 100, 40, 22);
+    editYourCity->setGeometry(12, 100, stateLeft - 6 - 12, 22);
+    auto caption = [&](const QString& text, const QWidget* field) {
+        auto* l = new QLabel(text, group);
+        l->setFont(plain);
+        l->move(field->x(), 84);
+    };
+    caption("City", editYourCity);
+    caption("State", editYourState);
+    caption("Zip", editYourZip);
 
     btnOK = new QPushButton("OK", this);
     btnOK->setObjectName("btnOK");

@@ -1,5 +1,8 @@
 #include "ZipEdit.h"
 
+#include <QStyle>
+#include <QStyleOptionFrame>
+
 ZipEdit::ZipEdit(QWidget* parent) : MaskedEdit("00000-0000", parent) {}
 
 void ZipEdit::setMaskedText(const QString& text)
@@ -13,4 +16,17 @@ void ZipEdit::setMaskedText(const QString& text)
         places.append(c);
     }
     fillPlaces(places);
+}
+
+int ZipEdit::fittingWidth() const
+{
+    // QLineEdit keeps 2 pixels beside its text on either side and needs one more for the
+    // cursor after the last digit; the style adds its frame around that.
+    const QMargins text = textMargins();
+    const QMargins contents = contentsMargins();
+    const int inner = fontMetrics().horizontalAdvance("99999-9999") + 2 * 2 + 1 + text.left() + text.right() +
+                      contents.left() + contents.right();
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, height()), this).width();
 }

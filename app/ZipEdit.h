@@ -14,4 +14,6 @@ public:
     /// unfilled).
     void setMaskedText(const QString& text);
     void clearMask() { fillPlaces(QString()); }
+    /// The width at which the field shows a complete ZIP+4 ("99999-9999") whole in its font.
+    int fittingWidth() const;
 };

@@ -225,6 +225,47 @@ TEST(YourAddress, ALongCitySettingOpensWholeAndTypingStopsAtTheLimits)
     }
 }
 
+TEST(ZipFields, ShowAZipPlusFourWhole)
+{
+    // With the cursor at the start and then at the end, a field that shows its text whole
+    // does not scroll, so the cursor moves by the text's full width.
+    auto showsWhole = [](QLineEdit& field) {
+        auto cursor = [&] { return field.inputMethodQuery(Qt::ImCursorRectangle).toRect(); };
+        field.setCursorPosition(0);
+        field.grab();
+        const int start = cursor().center().x();
+        field.end(false);
+        field.grab();
+        const int end = cursor().center().x();
+        const int width = QFontMetrics(field.font()).horizontalAdvance(field.displayText());
+        return end - start >= width - 1 && cursor().right() <= field.width();
+    };
+    QTemporaryDir dir;
+    TestServices services;
+    QFile ini(dir.path() + "/quill4.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Me\nZip=99999-9999\n");
+    ini.close();
+    TF_Main main(services, dir.path() + "/");
+    main.show();
+    main.editZip->setMaskedText("99999-9999");
+    EXPECT_TRUE(showsWhole(*main.editZip)) << "recipient ZIP";
+
+    quill::Settings s = quill::DefaultSettings("/p/");
+    s.Zip = "99999-9999";
+    TF_YourAddress dlg(s);
+    dlg.show();
+    ASSERT_EQ(dlg.editYourZip->displayText(), "99999-9999");
+    EXPECT_TRUE(showsWhole(*dlg.editYourZip)) << "sender ZIP";
+    // The fields of its row still fit inside the group, in their order.
+    const QRect city = dlg.editYourCity->geometry(), state = dlg.editYourState->geometry(),
+                zip = dlg.editYourZip->geometry();
+    EXPECT_LT(city.right(), state.left());
+    EXPECT_LT(state.right(), zip.left());
+    EXPECT_LE(zip.right(), dlg.memoYourAddress->geometry().right());
+    main.close();
+}
+
 TEST(YourAddress, ZipPlusFourAndTheFourLineLimit)
 {
     quill::Settings s = quill::DefaultSettings("/p/");
