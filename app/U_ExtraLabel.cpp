@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 
 namespace {
 constexpr const char* AddressedTo = "Addressed To";
@@ -19,19 +20,17 @@ TF_ExtraLabel::TF_ExtraLabel(quill::Settings& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_settings(settings)
 {
     setWindowTitle("Extra Label");
-    setFixedSize(409, 208);
 
-    auto* group = new QGroupBox(this);
+    auto* group = m_group = new QGroupBox(this);
     group->setObjectName("GroupBox1");
-    group->setGeometry(6, 2, 397, 164);
-    auto* text = new QLabel("Use this window to print an Address on the \"Extra Label\" located on the upper right "
-                            "corner of the form.  This label is intended for the postage label.  If you are "
-                            "printing the Postage on this label, you don't want to print an address here.",
-                            group);
+    auto* text = m_text =
+        new QLabel("Use this window to print an Address on the \"Extra Label\" located on the upper right "
+                   "corner of the form.  This label is intended for the postage label.  If you are "
+                   "printing the Postage on this label, you don't want to print an address here.",
+                   group);
     text->setObjectName("Label3");
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    text->setGeometry(8, 8, 381, 56);
 
     auto* rg = new QGroupBox("Print Address on Extra Label?", group);
     rg->setObjectName("rgExtraLabel");
@@ -44,19 +43,15 @@ TF_ExtraLabel::TF_ExtraLabel(quill::Settings& settings, QWidget* parent)
     buttons->addButton(rbYes);
     buttons->addButton(rbNo);
 
-    auto* label = new QLabel("Address for Extra Label:", group);
-    label->setObjectName("Label1");
-    label->setGeometry(200, 76, 190, 18);
+    m_label = new QLabel("Address for Extra Label:", group);
+    m_label->setObjectName("Label1");
     cbExtraLabel = new QComboBox(group);
     cbExtraLabel->setObjectName("cbExtraLabel");
     cbExtraLabel->setEditable(true);
     cbExtraLabel->setMaxVisibleItems(2);
-    cbExtraLabel->setGeometry(200, 96, 188, 24);
 
     btnOK = new QPushButton("OK", this);
-    btnOK->setGeometry(244, 174, 75, 25);
     btnCancel = new QPushButton("Cancel", this);
-    btnCancel->setGeometry(326, 174, 75, 25);
     btnOK->setAutoDefault(false);
     btnCancel->setAutoDefault(false);
     setTabOrder(rbYes, rbNo);
@@ -76,10 +71,34 @@ TF_ExtraLabel::TF_ExtraLabel(quill::Settings& settings, QWidget* parent)
     btnOK->setDefault(true); // Enter confirms
     connect(btnOK, &QPushButton::clicked, this, &TF_ExtraLabel::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    KeepOuterSize(this, QSize(409, 208));
+    layOutControls();
     CentreOnScreen(this);
 }
 
-void TF_ExtraLabel::rgExtraLabelClick() { cbExtraLabel->setEnabled(rbYes->isChecked()); }
+void TF_ExtraLabel::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    layOutControls();
+}
+
+void TF_ExtraLabel::layOutControls()
+{
+    // The client area is what the window frame leaves of the outer size, and the frame is
+    // the window system's: the buttons keep to the bottom right corner and the group takes
+    // the rest above them.
+    btnCancel->setGeometry(width() - 8 - 75, height() - 9 - 25, 75, 25);
+    btnOK->setGeometry(btnCancel->x() - 7 - 75, btnCancel->y(), 75, 25);
+    m_group->setGeometry(6, 2, width() - 12, btnCancel->y() - 8 - 2);
+    m_text->setGeometry(8, 8, m_group->width() - 16, 56);
+    m_label->setGeometry(200, 76, m_group->width() - 8 - 200, 18);
+    cbExtraLabel->setGeometry(200, 96, m_group->width() - 8 - 200, 24);
+}
+
+void TF_ExtraLabel::rgExtraLabelClick()
+{
+    cbExtraLabel->setEnabled(rbYes->isChecked());
+}
 
 void TF_ExtraLabel::btnOKClick()
 {

@@ -6,6 +6,8 @@ namespace quill {
 struct Settings;
 }
 class QComboBox;
+class QGroupBox;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 
@@ -22,8 +24,15 @@ public:
     QPushButton* btnOK;
     QPushButton* btnCancel;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void layOutControls();
     void rgExtraLabelClick();
     void btnOKClick();
     quill::Settings& m_settings;
+    QGroupBox* m_group;
+    QLabel* m_text;
+    QLabel* m_label;
 };

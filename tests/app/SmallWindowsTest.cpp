@@ -30,6 +30,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -404,6 +405,37 @@ TEST(Memo, LinesAreTheLinesOfItsText)
     QSignalSpy edits(&memo, &Memo::textChanged);
     memo.setLine(0, "Alpha Beta Gamma Delta");
     EXPECT_EQ(edits.count(), 0);
+}
+
+TEST(ExtraLabel, OuterSizeIsTheFramedWindowsAndTheControlsFitInside)
+{
+    quill::Settings s = quill::DefaultSettings("/p/");
+    TF_ExtraLabel dlg(s);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QApplication::processEvents();
+    ASSERT_FALSE((dlg.frameGeometry().size() - dlg.size()).isEmpty()) << "this platform draws no frame";
+    EXPECT_EQ(dlg.frameGeometry().size(), QSize(409, 208));
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((dlg.frameGeometry().center() - centre).manhattanLength(), 2);
+
+    // Whatever a window manager's frame leaves, every control stays whole inside the client
+    // area: here as with a title bar of 26 pixels and borders of 4.
+    for (const QSize client : {dlg.size(), QSize(409 - 8, 208 - 26 - 4)}) {
+        dlg.setFixedSize(client);
+        QApplication::processEvents();
+        EXPECT_EQ(dlg.btnCancel->geometry().bottomRight(), QPoint(client.width() - 9, client.height() - 10));
+        EXPECT_LT(dlg.btnOK->geometry().right(), dlg.btnCancel->x());
+        for (QWidget* w : dlg.findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(&dlg) || w->isWindow())
+                continue;
+            EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
+                << w->metaObject()->className() << " " << w->objectName().toStdString() << " in "
+                << client.width() << "x" << client.height();
+            if (w->parentWidget() == &dlg && w != dlg.btnOK && w != dlg.btnCancel)
+                EXPECT_LT(w->geometry().bottom(), dlg.btnOK->y()) << w->objectName().toStdString();
+        }
+    }
 }
 
 TEST(Help, TheHelpFileOfTheBuildOpensAtItsContents)

@@ -3,7 +3,10 @@
 #include "PageDevice.h"
 #include "PlatformServices.h"
 
+#include <QColor>
 #include <QDialog>
+#include <QPoint>
+#include <QSize>
 #include <QStringList>
 
 #include <deque>
@@ -75,4 +78,16 @@ template <typename T> T* child(QObject* parent, const char* name)
 inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QSize& size, std::ostream* out)
+{
+    *out << size.width() << "x" << size.height();
+}
+inline void PrintTo(const QPoint& point, std::ostream* out)
+{
+    *out << "(" << point.x() << ", " << point.y() << ")";
+}
+inline void PrintTo(const QColor& colour, std::ostream* out)
+{
+    *out << colour.name().toStdString();
 }
