@@ -20,16 +20,23 @@ std::optional<QString> PrinterPage::beginJob()
     // A fresh printer object per job reads the printer anew, so a change in the printer
     // setup takes effect at the next form.
     m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    m_printer->setPrinterName(m_name);
-    if (!m_printer->isValid()) {
+    if (auto error = choosePrinter(*m_printer)) {
         m_printer.reset();
-        return QString("The printer \"%1\" is not available.").arg(m_name);
+        return error;
     }
-    m_printer->setDocName(documentName());
+    // No document name is handed to the printer: the program never titles a system job.
     if (!beginPainting(m_printer.get())) {
         m_printer.reset();
         return QString("The print job cannot begin on \"%1\".").arg(m_name);
     }
+    return std::nullopt;
+}
+
+std::optional<QString> PrinterPage::choosePrinter(QPrinter& printer)
+{
+    printer.setPrinterName(m_name);
+    if (!printer.isValid())
+        return QString("The printer \"%1\" is not available.").arg(m_name);
     return std::nullopt;
 }
 
@@ -43,8 +50,14 @@ std::optional<QString> PrinterPage::endJob()
     return std::nullopt;
 }
 
-int PrinterPage::dpiX() const { return m_printer ? m_printer->logicalDpiX() : 0; }
-int PrinterPage::dpiY() const { return m_printer ? m_printer->logicalDpiY() : 0; }
+int PrinterPage::dpiX() const
+{
+    return m_printer ? m_printer->logicalDpiX() : 0;
+}
+int PrinterPage::dpiY() const
+{
+    return m_printer ? m_printer->logicalDpiY() : 0;
+}
 
 int PrinterPage::physicalOffsetX() const
 {

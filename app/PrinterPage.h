@@ -10,7 +10,8 @@ class QPrinter;
 QString DefaultPrinterName();
 
 /// A job on a system printer. Its resolution and physical offsets are the printer's; device
-/// pixels count from the printable area.
+/// pixels count from the printable area. The job's title is left to the system: the
+/// document name (the mailer number) names PDF files only.
 class PrinterPage : public quill::printing::PainterPageDevice
 {
 public:
@@ -23,6 +24,11 @@ public:
     int dpiY() const override;
     int physicalOffsetX() const override;
     int physicalOffsetY() const override;
+
+protected:
+    /// Directs a job's fresh printer to the chosen system printer; an error when that is not
+    /// available.
+    virtual std::optional<QString> choosePrinter(QPrinter& printer);
 
 private:
     QString m_name;

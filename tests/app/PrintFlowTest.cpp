@@ -1,7 +1,8 @@
 #include "MaskEdit.h"
-#include "TzDbf.h"
 #include "Memo.h"
+#include "PrinterPage.h"
 #include "TestServices.h"
+#include "TzDbf.h"
 #include "U_Align.h"
 #include "U_CertPrint.h"
 #include "U_ExtraLabel.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -27,8 +29,9 @@ using quill::printing::RecordingPage;
 
 namespace {
 
-const QString Quiet = "[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Harbor Title Company\nLine2=200 Water Street\n"
-                      "City=Portland\nState=ME\nZip=04101\n";
+const QString Quiet =
+    "[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Harbor Title Company\nLine2=200 Water Street\n"
+    "City=Portland\nState=ME\nZip=04101\n";
 
 class PrintFlow : public ::testing::Test
 {
@@ -142,8 +145,9 @@ TEST_F(PrintFlow, CancelledDialogAndDashedZerosRestoreTheNumbers)
     EXPECT_TRUE(services.pages.empty());
     ASSERT_FALSE(services.boxes.empty());
     EXPECT_EQ(services.boxes.back().caption, "Error");
-    EXPECT_EQ(services.boxes.back().text, "You can not print a Mailer with \"00-000-0000\" as a Customer ID.\r\r"
-                                          "Please enter in a Customer ID, and try again.");
+    EXPECT_EQ(services.boxes.back().text,
+              "You can not print a Mailer with \"00-000-0000\" as a Customer ID.\r\r"
+              "Please enter in a Customer ID, and try again.");
     EXPECT_EQ(w.settings().SerialNum, "0000041");
     EXPECT_EQ(w.settings().CustID, "00-000-0000");
 }
@@ -321,7 +325,9 @@ TEST_F(PrintFlow, ExtraLabelDialog)
 
 TEST_F(PrintFlow, PdfFilesWhenNoPrinterIsInstalled)
 {
-    services.makePage = [this] { return std::make_shared<quill::printing::PdfFolderPage>(folder() + "Printed"); };
+    services.makePage = [this] {
+        return std::make_shared<quill::printing::PdfFolderPage>(folder() + "Printed");
+    };
     TF_Main& w = start();
     w.ShowMailerDialog = false;
     w.MIPrint->trigger();
@@ -331,6 +337,50 @@ TEST_F(PrintFlow, PdfFilesWhenNoPrinterIsInstalled)
     EXPECT_TRUE(pdfs[0].endsWith("-9214712345678900000015.pdf")) << pdfs[0].toStdString();
     EXPECT_EQ(services.events.count("box:Information"), 1); // told once where the forms go
     EXPECT_TRUE(services.boxes.back().text.contains(folder() + "Printed/"));
+}
+
+namespace {
+/// A system printer's job whose printer writes a PDF file, so that the job runs here; it
+/// notes the title the printer carries once the job has begun.
+class PrinterToFile : public PrinterPage
+{
+public:
+    explicit PrinterToFile(QString file) : PrinterPage("Front desk"), m_file(std::move(file)) {}
+    std::optional<QString> beginJob() override
+    {
+        auto error = PrinterPage::beginJob();
+        if (!error)
+            jobTitles.append(m_printer->docName());
+        return error;
+    }
+    QStringList jobTitles;
+
+protected:
+    std::optional<QString> choosePrinter(QPrinter& printer) override
+    {
+        printer.setOutputFileName(m_file);
+        m_printer = &printer;
+        return std::nullopt;
+    }
+
+private:
+    QString m_file;
+    QPrinter* m_printer = nullptr;
+};
+} // namespace
+
+TEST_F(PrintFlow, TheProgramNeverTitlesASystemPrintersJob)
+{
+    auto page = std::make_shared<PrinterToFile>(folder() + "job.pdf");
+    services.makePage = [page] { return page; };
+    TF_Main& w = start();
+    w.ShowMailerDialog = false;
+    w.MIPrint->trigger();
+    EXPECT_TRUE(services.boxes.empty()) << services.boxes.front().text.toStdString();
+    EXPECT_EQ(page->jobTitles, QStringList{QString()});
+    EXPECT_TRUE(QFile::exists(folder() + "job.pdf"));
+    // The number still names the job where the name is ours: the PDF files.
+    EXPECT_EQ(page->documentName(), "9214712345678900000015");
 }
 
 TEST_F(PrintFlow, AFailedJobIsReportedAndUsesUpItsNumber)
@@ -376,8 +426,9 @@ TEST_F(PrintFlow, ATableFailureSavesTheSettingsAndHaltsWithItsNumber)
     EXPECT_FALSE(ok);
     ASSERT_FALSE(services.boxes.empty());
     EXPECT_EQ(services.boxes.back().caption, "Program halted.");
-    EXPECT_EQ(services.boxes.back().text, "Error # 210 (Not a dBASE data file)\r\n" + bad +
-                                              " is not a dBASE database. (Prolog is less than 32 bytes) [USE/OpenDBF]");
+    EXPECT_EQ(services.boxes.back().text,
+              "Error # 210 (Not a dBASE data file)\r\n" + bad +
+                  " is not a dBASE database. (Prolog is less than 32 bytes) [USE/OpenDBF]");
     EXPECT_EQ(services.exits, std::vector<int>{210});
     EXPECT_TRUE(readIni().contains("Postage=0.58"));
     EXPECT_TRUE(readIni().contains("SerialNum=0000001"));
