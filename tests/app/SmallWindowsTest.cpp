@@ -501,6 +501,9 @@ TEST(Startup, EveryWindowIsTitledExactlyByItsCaption)
     ini.write("[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Me\n");
     ini.close();
     auto main = StartProgram(services, dir.path() + "/", 1);
+    main->show(); // the first show closes the splash
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     quill::Settings s = quill::DefaultSettings("/p/");
     bool showMailerDialog = true;
 
