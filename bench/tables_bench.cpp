@@ -1,8 +1,8 @@
 // 100,000 records of the report-log layout: append, read in order, pack, index; each beside
 // the same bytes written and read with plain buffered file I/O. Prints one table.
 
-#include "ReportLayout.h"
 #include "TzDbf.h"
+#include "report/ReportLayout.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-using quill::tables::ReportLogFields;
+using quill::report::ReportLogFields;
 using quill::tables::TTzDbf;
 namespace fs = std::filesystem;
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace quill::tables {
+namespace quill::report {
 
 /// The report log's field list: a 545-byte header and 348-byte records.
 inline const std::vector<std::string>& ReportLogFields()
@@ -16,4 +16,4 @@ inline const std::vector<std::string>& ReportLogFields()
     return fields;
 }
 
-} // namespace quill::tables
+} // namespace quill::report

@@ -1,9 +1,9 @@
 #include "CodePage.h"
 #include "FileFormat.h"
 #include "Mdx.h"
-#include "ReportLayout.h"
 #include "TableTestUtil.h"
 #include "TzDbf.h"
+#include "report/ReportLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string>& ReportFields = ReportLogFields();
+const std::vector<std::string>& ReportFields = quill::report::ReportLogFields();
 const std::vector<std::string> AddressFields{"address,M,10,0", "city,C,35,0", "state,C,2,0", "zip,C,10,0"};
 
 using tabletest::Folder;
