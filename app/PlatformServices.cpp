@@ -10,6 +10,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 #include <cstdlib>
 
@@ -40,8 +42,8 @@ int QtPlatformServices::messageBox(QWidget* parent, BoxKind kind, const QString&
         Button ours;
         QMessageBox::StandardButton qt;
     };
-    const Map map[] = {{Yes, QMessageBox::Yes}, {No, QMessageBox::No}, {Ok, QMessageBox::Ok},
-                       {Cancel, QMessageBox::Cancel}};
+    const Map map[] = {
+        {Yes, QMessageBox::Yes}, {No, QMessageBox::No}, {Ok, QMessageBox::Ok}, {Cancel, QMessageBox::Cancel}};
     QMessageBox::StandardButtons set;
     for (const Map& m : map)
         if (buttons & bit(m.ours))
@@ -56,7 +58,10 @@ int QtPlatformServices::messageBox(QWidget* parent, BoxKind kind, const QString&
     return Cancel;
 }
 
-int QtPlatformServices::execDialog(QDialog& dialog) { return dialog.exec(); }
+int QtPlatformServices::execDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}
 
 QString QtPlatformServices::openFileName(QWidget* parent, const QString& title, const QString& folder,
                                          const QString& filter)
@@ -70,26 +75,62 @@ QString QtPlatformServices::saveFileName(QWidget* parent, const QString& title, 
     return QFileDialog::getSaveFileName(parent, title, folder, filter);
 }
 
-QString QtPlatformServices::clipboardText() { return QGuiApplication::clipboard()->text(); }
+QString QtPlatformServices::clipboardText()
+{
+    return QGuiApplication::clipboard()->text();
+}
 
-void QtPlatformServices::setClipboardText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+void QtPlatformServices::setClipboardText(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
 
-void QtPlatformServices::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+void QtPlatformServices::openUrl(const QUrl& url)
+{
+    QDesktopServices::openUrl(url);
+}
 
-void QtPlatformServices::showHelp(const QString& helpFile) { TF_Help::showFile(helpFile); }
+void QtPlatformServices::showHelp(const QString& helpFile)
+{
+    TF_Help::showFile(helpFile);
+}
 
-void QtPlatformServices::exitProgram(int status) { std::exit(status); }
+void QtPlatformServices::exitProgram(int status)
+{
+    std::exit(status);
+}
 
 std::shared_ptr<quill::printing::PageDevice> QtPlatformServices::pageDevice(const QString& programFolder)
 {
     // Until the user chooses, the system's default printer prints; with none installed every
     // form becomes a PDF file beside the program.
-    QString printer = m_printerName;
-    if (!m_chosen)
-        printer = DefaultPrinterName();
+    const QString printer = currentPrinter();
     if (printer.isEmpty())
         return std::make_shared<quill::printing::PdfFolderPage>(programFolder + "Printed");
     return std::make_shared<PrinterPage>(printer);
+}
+
+QString QtPlatformServices::currentPrinter() const
+{
+    return m_chosen ? m_printerName : DefaultPrinterName();
+}
+
+std::unique_ptr<QPrinter> QtPlatformServices::reportPrinter(QWidget* parent, bool& toPdf)
+{
+    const QString name = currentPrinter();
+    toPdf = name.isEmpty();
+    if (toPdf)
+        return nullptr;
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setPrinterName(name);
+    QPrintDialog dialog(printer.get(), parent);
+    dialog.setWindowTitle("Output Options");
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return nullptr;
+    return printer;
 }
 
 bool QtPlatformServices::printerSetup(QWidget* parent)

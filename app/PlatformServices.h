@@ -11,6 +11,7 @@ class PageDevice;
 }
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 /// Everything the shell does that would block on the user or leave the process goes through
@@ -50,9 +51,16 @@ public:
     virtual std::shared_ptr<quill::printing::PageDevice> pageDevice(const QString& programFolder) = 0;
     /// The printer setup: chooses the printer every later job uses. False when cancelled.
     virtual bool printerSetup(QWidget* parent) = 0;
+    /// The printer a report goes to, after the "Output Options" window (copies, collation,
+    /// duplex, the printer and its setup); null when the user cancels. With no printer
+    /// installed, or "PDF files" chosen, no window is shown: null, with `toPdf` set.
+    virtual std::unique_ptr<QPrinter> reportPrinter(QWidget* parent, bool& toPdf) = 0;
 
     // Conveniences over messageBox.
-    void error(QWidget* parent, const QString& text) { messageBox(parent, BoxKind::Error, "Error", text, bit(Ok)); }
+    void error(QWidget* parent, const QString& text)
+    {
+        messageBox(parent, BoxKind::Error, "Error", text, bit(Ok));
+    }
     void information(QWidget* parent, const QString& text)
     {
         messageBox(parent, BoxKind::Information, "Information", text, bit(Ok));
@@ -78,8 +86,11 @@ public:
     void exitProgram(int status) override;
     std::shared_ptr<quill::printing::PageDevice> pageDevice(const QString& programFolder) override;
     bool printerSetup(QWidget* parent) override;
+    std::unique_ptr<QPrinter> reportPrinter(QWidget* parent, bool& toPdf) override;
 
 private:
-    bool m_chosen = false;  // the user picked in the printer setup
+    /// The printer every job goes to; empty for PDF files.
+    QString currentPrinter() const;
+    bool m_chosen = false; // the user picked in the printer setup
     QString m_printerName; // empty: PDF files
 };

@@ -108,8 +108,10 @@ QGroupBox* group(QWidget* parent, const char* name, const QString& title, const 
 } // namespace
 
 TF_Main::TF_Main(PlatformServices& services, const QString& programFolder, QWidget* parent)
-    : QMainWindow(parent), m_services(services), m_programFolder(programFolder)
+    : QMainWindow(parent), m_services(services), m_programFolder(programFolder),
+      m_report(services, this, programFolder)
 {
+    m_saveDialog.folder = programFolder + "Reports";
     setObjectName("F_Main");
     buildControls();
     buildMenu();
@@ -310,7 +312,7 @@ void TF_Main::buildMenu()
         a->setCheckable(true);
         sortGroup->addAction(a);
     }
-    MIByMailerNumber->setChecked(true);
+    // No order is chosen at start: the log prints in the order it was written.
 
     QMenu* help = bar->addMenu("&Help");
     Content1 = help->addAction("&Content");
@@ -336,6 +338,11 @@ void TF_Main::buildMenu()
     for (QAction* a : {MIOrderSupplies, MITechnicalSupport, MIAbout})
         connect(a, &QAction::triggered, this, &TF_Main::MIAboutClick);
     connect(miUpgrade, &QAction::triggered, this, &TF_Main::miUpgradeClick);
+    connect(miPrintFull, &QAction::triggered, this, &TF_Main::miPrintFullClick);
+    connect(miPrintShort, &QAction::triggered, this, &TF_Main::miPrintShortClick);
+    connect(miPreviewFull, &QAction::triggered, this, &TF_Main::miPreviewFullClick);
+    connect(miPreviewShort, &QAction::triggered, this, &TF_Main::miPreviewShortClick);
+    connect(ClearReport1, &QAction::triggered, this, &TF_Main::ClearReport1Click);
 }
 
 bool TF_Main::loadResellerLogo()
@@ -614,26 +621,18 @@ bool TF_Main::showMailerDialog(bool withDontShow)
 
 void TF_Main::btnPrintClick()
 {
-    const quill::Settings before = m_settings;
-    auto restore = [&] {
-        m_settings.SerialNum = before.SerialNum;
-        m_settings.CustID = before.CustID;
-        m_settings.MailerNum = before.MailerNum;
-    };
-    if (auto error = quill::AdvanceMailerNumber(m_settings)) {
-        m_services.error(this, q(error->message));
+    quill::NumberReservation number(m_settings);
+    if (number.error()) {
+        m_services.error(this, q(number.error()->message));
         return;
     }
-    if (ShowMailerDialog && !showMailerDialog(true)) {
-        restore();
-        return;
-    }
+    if (ShowMailerDialog && !showMailerDialog(true))
+        return; // the reservation puts the numbering back
     if (m_settings.PrintBarCode && m_settings.CustID == DashedZeros) {
         m_services.error(this, DashedZerosRefused);
-        restore();
         return;
     }
-    PrintMailer();
+    PrintMailer(number);
 }
 
 void TF_Main::MIPrintClick()
@@ -641,55 +640,43 @@ void TF_Main::MIPrintClick()
     btnPrintClick();
 }
 
-void TF_Main::PrintMailer()
+quill::PieceInput TF_Main::pieceInput() const
+{
+    quill::PieceInput piece;
+    for (int i = 0; i < 5; ++i)
+        piece.sender[static_cast<std::size_t>(i)] = lblYourAddress[i]->text();
+    piece.lines = memoAddress->lines();
+    piece.city = editCity->text();
+    piece.state = editState->text();
+    piece.zip = editZip->maskedText();
+    piece.re = editRe->text();
+    piece.comment = editComment->text();
+    piece.postage = editPostage->text();
+    piece.certifiedFee = editCertFee->text();
+    piece.returnReceiptFee = editReturn->text();
+    piece.restrictedFee = editRestricted->text();
+    piece.total = editTotal->text();
+    return piece;
+}
+
+void TF_Main::PrintMailer(quill::NumberReservation& number)
 {
     BusyCursor busy;
-    quill::printing::FormData d;
-    for (int i = 0; i < 5; ++i)
-        d.sender[static_cast<std::size_t>(i)] = lblYourAddress[i]->text();
-    d.senderZip = q(m_settings.Zip);
-
-    QStringList memo = memoAddress->lines();
-    std::array<std::string, 4> four;
-    for (int i = 0; i < 4; ++i)
-        four[static_cast<std::size_t>(i)] = i < memo.size() ? s8(memo[i]) : std::string();
-    const QString city = editCity->text().trimmed();
-    const QString state = editState->text().trimmed();
-    const QString zip = q(quill::TrimZip(s8(editZip->maskedText())));
-    const auto block = quill::PlaceCityLine(four, quill::CityLine(s8(city), s8(state), s8(zip)));
-    for (std::size_t i = 0; i < 5; ++i)
-        d.recipient[i] = q(block[i]);
-    d.recipientZip = zip;
-    d.re = editRe->text().left(25);
-    d.comment = editComment->text();
-    if (m_settings.PrintBarCode) {
-        d.numberSource = q(withoutDashes(m_settings.CustID));
-        d.serialNumber = q(m_settings.SerialNum);
-    } else {
-        d.numberSource = q(m_settings.MailerNum);
-    }
-    d.postage = editPostage->text();
-    d.certifiedFee = editCertFee->text();
-    d.returnReceiptFee = editReturn->text();
-    d.restrictedFee = editRestricted->text();
-    d.total = editTotal->text();
-    d.leftRight = QString::number(m_settings.LeftRight);
-    d.topBottom = QString::number(m_settings.TopBottom);
-    d.printExtraLabel = q(m_settings.PrintExtraLabel);
-    d.extraLabel = q(m_settings.ExtraLabel);
-
     auto device = m_services.pageDevice(m_programFolder);
-    const quill::printing::PrintResult printed =
-        quill::printing::DrawMailerForm(d, m_settings.PrintBarCode, FontDialog1, *device);
-    if (printed.error) {
-        // The number stays used: the next piece takes the next one.
-        m_services.messageBox(this, PlatformServices::BoxKind::Error, quill::ApplicationTitle, *printed.error,
-                              PlatformServices::bit(PlatformServices::Ok));
+    quill::report::ReportLogWriter log(s8(m_reportFileName));
+    quill::PieceOutcome printed;
+    if (!RunTableCommand([&] {
+            printed = quill::PrintPiece(pieceInput(), m_settings, number, FontDialog1, *device,
+                                        s8(settingsPath()), log, QDate::currentDate());
+        }))
+        return;
+    if (printed.printError) {
+        m_services.messageBox(this, PlatformServices::BoxKind::Error, quill::ApplicationTitle,
+                              *printed.printError, PlatformServices::bit(PlatformServices::Ok));
         return;
     }
-    // The form is with the printer: its number must never be issued again.
-    if (auto error = quill::SaveNumbering(m_settings, s8(settingsPath())))
-        m_services.error(this, q(*error));
+    if (printed.savedError)
+        m_services.error(this, q(*printed.savedError));
     MarkPrinted();
 
     if (auto* pdf = dynamic_cast<quill::printing::PdfPage*>(device.get()); pdf && !m_toldPdfFolder) {
@@ -699,27 +686,12 @@ void TF_Main::PrintMailer()
                                          "\n\nEvery form is saved in that folder until you "
                                          "choose a printer under Options > Print Options > Printer Setup.");
     }
-
-    PieceRecord piece;
-    for (int i = 0; i < 4; ++i)
-        piece.lines.append(i < memo.size() ? memo[i] : QString());
-    piece.city = city;
-    piece.state = state;
-    piece.zip = zip;
-    piece.mailerNumber = printed.mailerNumber;
-    piece.postage = d.postage;
-    piece.certifiedFee = d.certifiedFee;
-    piece.returnReceiptFee = d.returnReceiptFee;
-    piece.restrictedFee = d.restrictedFee;
-    piece.total = d.total;
-    piece.comment = d.comment;
-    piece.re = editRe->text();
-    LogPiece(piece);
-}
-
-void TF_Main::LogPiece(const PieceRecord&)
-{
-    // The report log's record of the piece is appended here.
+    if (printed.logged == quill::report::ReportLogWriter::Outcome::LockBusy)
+        m_services.messageBox(this, PlatformServices::BoxKind::Warning, quill::ApplicationTitle,
+                              "The piece " + q(quill::FormatMailerNumber(s8(printed.mailerNumber))) +
+                                  " was printed but not recorded in the report log: another program kept "
+                                  "the log locked. Note its number by hand.",
+                              PlatformServices::bit(PlatformServices::Ok));
 }
 
 void TF_Main::MailerNumber1Click()
@@ -826,6 +798,54 @@ void TF_Main::miUpgradeClick()
 void TF_Main::MIExitClick()
 {
     close();
+}
+
+// Report menu ------------------------------------------------------------------------------
+
+int TF_Main::chosenSortOrder() const
+{
+    const QAction* items[] = {MIByMailerNumber, MIByName, MIByDate, MIByZipCode};
+    for (int i = 0; i < 4; ++i)
+        if (items[i]->isChecked())
+            return i;
+    return -1;
+}
+
+void TF_Main::miPrintFullClick()
+{
+    RunTableCommand([&] {
+        m_report.PrintOrPreview(TReportMenu::Destination::Printer, TReportMenu::Detail::Full,
+                                chosenSortOrder());
+    });
+}
+
+void TF_Main::miPrintShortClick()
+{
+    RunTableCommand([&] {
+        m_report.PrintOrPreview(TReportMenu::Destination::Printer, TReportMenu::Detail::Short,
+                                chosenSortOrder());
+    });
+}
+
+void TF_Main::miPreviewFullClick()
+{
+    RunTableCommand([&] {
+        m_report.PrintOrPreview(TReportMenu::Destination::Preview, TReportMenu::Detail::Full,
+                                chosenSortOrder());
+    });
+}
+
+void TF_Main::miPreviewShortClick()
+{
+    RunTableCommand([&] {
+        m_report.PrintOrPreview(TReportMenu::Destination::Preview, TReportMenu::Detail::Short,
+                                chosenSortOrder());
+    });
+}
+
+void TF_Main::ClearReport1Click()
+{
+    RunTableCommand([&] { m_report.Clear(m_saveDialog); });
 }
 
 bool TF_Main::RunTableCommand(const std::function<void()>& command)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "GlobalVariables.h"
+#include "Piece.h"
+#include "U_Report.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -64,7 +66,8 @@ public:
     // Printing one mailer
     void btnPrintClick();
     void MIPrintClick();
-    void PrintMailer();
+    /// Prints the piece with the number reserved for it, keeps the number and logs the piece.
+    void PrintMailer(quill::NumberReservation& number);
     void MailerNumber1Click();
     void MIPrinterSetupClick();
     void MIPrinterAlignmentClick();
@@ -78,6 +81,17 @@ public:
     // Numbering mode
     void PrintBarCodeMIClick();
     void DontPrintBarCodeMIClick();
+
+    // Report menu
+    void miPrintFullClick();
+    void miPrintShortClick();
+    void miPreviewFullClick();
+    void miPreviewShortClick();
+    void ClearReport1Click();
+    /// The index of the chosen Sort item; -1 when none is chosen.
+    int chosenSortOrder() const;
+    /// The save-file dialog as the last command left it.
+    SaveDialogState& SaveDialog1() { return m_saveDialog; }
 
     // Help menu and links
     void MIAboutClick();
@@ -156,15 +170,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    /// What the report log records of a printed piece.
-    struct PieceRecord
-    {
-        QStringList lines; // the four memo lines as entered
-        QString city, state, zip, mailerNumber, postage, certifiedFee, returnReceiptFee, restrictedFee, total;
-        QString comment, re;
-    };
-    /// The one place a printed piece is recorded in the report log.
-    void LogPiece(const PieceRecord& piece);
+    /// What the window shows of the piece being entered.
+    quill::PieceInput pieceInput() const;
     /// Runs the Mailer Number dialog; true on OK.
     bool showMailerDialog(bool withDontShow);
     void buildControls();
@@ -185,4 +192,6 @@ private:
     bool m_closed = false;
     bool m_inMemoChange = false;
     bool m_toldPdfFolder = false;
+    TReportMenu m_report;
+    SaveDialogState m_saveDialog;
 };

@@ -545,7 +545,7 @@ TEST_F(MainWindow, MenuHasEveryItemInItsPlace)
                          "&Report/Pre&view/&Full Detail",
                          "&Report/Pre&view/&Short Detail",
                          "&Report/&Clear",
-                         "&Report/&Sort/&By Mailer Number (x)",
+                         "&Report/&Sort/&By Mailer Number ( )",
                          "&Report/&Sort/By &Name ( )",
                          "&Report/&Sort/By &Date ( )",
                          "&Report/&Sort/By &ZipCode ( )",

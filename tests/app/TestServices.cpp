@@ -1,6 +1,7 @@
 #include "TestServices.h"
 
 #include <QApplication>
+#include <QPrinter>
 
 int TestServices::messageBox(QWidget*, BoxKind kind, const QString& caption, const QString& text, int buttons)
 {
@@ -71,4 +72,13 @@ std::shared_ptr<quill::printing::PageDevice> TestServices::pageDevice(const QStr
     auto page = makePage ? makePage() : std::make_shared<quill::printing::RecordingPage>(300);
     pages.push_back(page);
     return page;
+}
+
+std::unique_ptr<QPrinter> TestServices::reportPrinter(QWidget*, bool& toPdf)
+{
+    toPdf = !makeReportPrinter;
+    if (toPdf)
+        return nullptr;
+    events.append("output options");
+    return makeReportPrinter();
 }

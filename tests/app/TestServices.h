@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QPoint>
+#include <QPrinter>
 #include <QSize>
 #include <QStringList>
 
@@ -45,6 +46,7 @@ public:
         events.append("printer setup");
         return true;
     }
+    std::unique_ptr<QPrinter> reportPrinter(QWidget*, bool& toPdf) override;
 
     /// Queues the handler for the next dialog; `handler` sees it shown and may act on it.
     void onDialog(DialogHandler handler) { dialogHandlers.push_back(std::move(handler)); }
@@ -63,6 +65,9 @@ public:
     /// Makes the page of each job; by default a recording page at 300 dpi.
     std::function<std::shared_ptr<quill::printing::PageDevice>()> makePage;
     std::vector<std::shared_ptr<quill::printing::PageDevice>> pages; // every job's page, in order
+    /// The report printer the "Output Options" window gives, or null when cancelled; unset, there
+    /// is no printer and reports become PDF files.
+    std::function<std::unique_ptr<QPrinter>()> makeReportPrinter;
 };
 
 /// Finds a child by its object name and type or fails the test.
