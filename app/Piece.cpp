@@ -16,15 +16,6 @@ QString q(const std::string& s)
     return QString::fromStdString(s);
 }
 
-std::string withoutDashes(const std::string& s)
-{
-    std::string out;
-    for (char c : s)
-        if (c != '-')
-            out += c;
-    return out;
-}
-
 } // namespace
 
 NumberReservation::NumberReservation(Settings& settings)
@@ -61,7 +52,7 @@ printing::FormData FormDataOf(const PieceInput& piece, const Settings& settings)
     d.re = piece.re.left(25);
     d.comment = piece.comment;
     if (settings.PrintBarCode) {
-        d.numberSource = q(withoutDashes(settings.CustID));
+        d.numberSource = q(quill::WithoutDashes(settings.CustID));
         d.serialNumber = q(settings.SerialNum);
     } else {
         d.numberSource = q(settings.MailerNum);

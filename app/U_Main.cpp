@@ -603,14 +603,6 @@ struct BusyCursor
     ~BusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-std::string withoutDashes(const std::string& s)
-{
-    std::string out;
-    for (char c : s)
-        if (c != '-')
-            out += c;
-    return out;
-}
 } // namespace
 
 bool TF_Main::showMailerDialog(bool withDontShow)
@@ -696,8 +688,8 @@ void TF_Main::PrintMailer(quill::NumberReservation& number)
 
 void TF_Main::MailerNumber1Click()
 {
-    const std::string serial = withoutDashes(m_settings.SerialNum).substr(0, 7);
-    const std::string custId = withoutDashes(m_settings.CustID);
+    const std::string serial = quill::WithoutDashes(m_settings.SerialNum).substr(0, 7);
+    const std::string custId = quill::WithoutDashes(m_settings.CustID);
     const std::string mailerNum = m_settings.MailerNum;
     if (auto error = quill::AdvanceMailerNumber(m_settings)) {
         m_services.error(this, q(error->message));

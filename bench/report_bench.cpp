@@ -2,6 +2,7 @@
 // each report, the first preview page ready from a closed project, and the PDF files at 600 dpi.
 // Prints one table of medians.
 
+#include "Timing.h"
 #include "report/ReportEngine.h"
 #include "report/ReportLayout.h"
 #include "report/ReportOutput.h"
@@ -70,18 +71,6 @@ std::string pdf(const fs::path& dir)
     return (dir / "report.pdf").string();
 }
 
-double seconds(const std::function<void()>& f, int repeats = 5)
-{
-    std::vector<double> t;
-    for (int r = 0; r < repeats; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        t.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
 /// One run as the program does it: open the project and the log, set the time, lay out.
 struct Run
 {
@@ -133,27 +122,31 @@ int main(int argc, char** argv)
     std::printf("%-52s %10s %8s\n", "10,000 pieces", "median", "pages");
     for (const QString report : {"ShortDetail", "FullDetail"}) {
         int pages = 0;
-        const double layout = seconds([&] {
-            Run run(log, report);
-            pages = run.doc->pageCount();
-        });
+        const double layout = bench::Seconds(
+            [&] {
+                Run run(log, report);
+                pages = run.doc->pageCount();
+            },
+            5);
         std::printf("%-52s %7.0f ms %8d\n", qPrintable(report + ": whole layout"), layout * 1000, pages);
 
         // A preview at zoom 100: page 1 on a screen-sized image, from a closed project.
-        const double first = seconds([&] {
-            Run run(log, report);
-            const QSizeF inches = run.doc->pageLayout().fullRect(QPageLayout::Inch).size();
-            QImage page(qRound(inches.width() * 96), qRound(inches.height() * 96), QImage::Format_RGB32);
-            page.setDotsPerMeterX(3780);
-            page.setDotsPerMeterY(3780);
-            page.fill(Qt::white);
-            QPainter painter(&page);
-            run.doc->paintPage(0, painter);
-        });
+        const double first = bench::Seconds(
+            [&] {
+                Run run(log, report);
+                const QSizeF inches = run.doc->pageLayout().fullRect(QPageLayout::Inch).size();
+                QImage page(qRound(inches.width() * 96), qRound(inches.height() * 96), QImage::Format_RGB32);
+                page.setDotsPerMeterX(3780);
+                page.setDotsPerMeterY(3780);
+                page.fill(Qt::white);
+                QPainter painter(&page);
+                run.doc->paintPage(0, painter);
+            },
+            5);
         std::printf("%-52s %7.0f ms %8d\n", qPrintable(report + ": first page painted at 96 dpi"),
                     first * 1000, 1);
 
-        const double write = seconds(
+        const double write = bench::Seconds(
             [&] {
                 Run run(log, report);
                 if (const auto error = WritePdf(*run.doc, QString::fromStdString(pdf(dir)), 600))

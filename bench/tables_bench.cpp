@@ -1,6 +1,7 @@
 // 100,000 records of the report-log layout: append, read in order, pack, index; each beside
 // the same bytes written and read with plain buffered file I/O. Prints one table.
 
+#include "Timing.h"
 #include "TzDbf.h"
 #include "report/ReportLayout.h"
 
@@ -19,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::vector<std::string>& Fields = ReportLogFields();
-const char* Names[] = {"sentname0", "sentname1", "sentname2", "sentname3", "city",   "state",
+const char* Names[] = {"sentname0", "sentname1", "sentname2", "sentname3", "city",      "state",
                        "zip",       "rdate",     "mailernum", "postage",   "certified", "restricted",
                        "return",    "total",     "comments",  "re"};
 const int Lengths[] = {30, 30, 30, 30, 35, 4, 10, 8, 35, 15, 15, 15, 15, 15, 35, 25};
@@ -28,24 +29,26 @@ constexpr int Records = 100000;
 std::vector<std::string> values(int i)
 {
     char date[16], mailer[32], zip[16];
-    std::snprintf(date, sizeof date, "%02d/%02d/%04d", 1 + i % 12, 1 + i % 28, 2020 + i % 7); // as the program writes it
+    std::snprintf(date, sizeof date, "%02d/%02d/%04d", 1 + i % 12, 1 + i % 28,
+                  2020 + i % 7); // as the program writes it
     std::snprintf(mailer, sizeof mailer, "92147123456789%07d%d", i, i % 10);
     std::snprintf(zip, sizeof zip, "%05d", (i * 7919) % 100000);
-    return {"Recipient " + std::to_string((i * 31) % 99991), "12 Main Street", "Suite " + std::to_string(i % 500), "",
-            "Springfield", "IL", zip, date, mailer, "          0.39", "          2.40", " ", "          1.85",
-            "          4.64", "Lien notice", "Parcel " + std::to_string(i)};
-}
-
-double seconds(const std::function<void()>& f, int repeats = 3)
-{
-    std::vector<double> t;
-    for (int r = 0; r < repeats; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        t.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
+    return {"Recipient " + std::to_string((i * 31) % 99991),
+            "12 Main Street",
+            "Suite " + std::to_string(i % 500),
+            "",
+            "Springfield",
+            "IL",
+            zip,
+            date,
+            mailer,
+            "          0.39",
+            "          2.40",
+            " ",
+            "          1.85",
+            "          4.64",
+            "Lien notice",
+            "Parcel " + std::to_string(i)};
 }
 
 } // namespace
@@ -60,7 +63,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < Records; ++i)
         rows.push_back(values(i));
 
-    const double append = seconds([&] {
+    const double append = bench::Seconds([&] {
         fs::remove(table);
         TTzDbf t;
         t.DbfFields = Fields;
@@ -83,7 +86,7 @@ int main(int argc, char** argv)
 
     // The same bytes with plain buffered I/O: each record assembled field by field, then written.
     const std::string plainFile = (dir / "plain.bin").string();
-    const double plainWrite = seconds([&] {
+    const double plainWrite = bench::Seconds([&] {
         std::FILE* out = std::fopen(plainFile.c_str(), "wb");
         std::string header(545, '\0');
         std::fwrite(header.data(), 1, header.size(), out);
@@ -104,7 +107,7 @@ int main(int argc, char** argv)
     });
 
     std::size_t checksum = 0;
-    const double read = seconds([&] {
+    const double read = bench::Seconds([&] {
         TTzDbf t;
         t.setDbfFileName(table);
         t.Open();
@@ -113,7 +116,7 @@ int main(int argc, char** argv)
                 checksum += t.GetFieldText(name).size();
         t.Close();
     });
-    const double plainRead = seconds([&] {
+    const double plainRead = bench::Seconds([&] {
         std::FILE* in = std::fopen(table.c_str(), "rb");
         std::fseek(in, 545, SEEK_SET);
         std::string rec(348, ' ');
@@ -127,14 +130,14 @@ int main(int argc, char** argv)
         std::fclose(in);
     });
 
-    const double index1 = seconds([&] {
+    const double index1 = bench::Seconds([&] {
         TTzDbf t;
         t.setDbfFileName(table);
         t.Open();
         t.IndexOnOne("sentname0", "name");
         t.Close();
     });
-    const double index2 = seconds([&] {
+    const double index2 = bench::Seconds([&] {
         TTzDbf t;
         t.setDbfFileName(table);
         t.Open();
@@ -145,7 +148,7 @@ int main(int argc, char** argv)
     // Pack after deleting every other record, on a copy.
     const std::string copy = (dir / "pack.dbf").string();
     double deleting = 0;
-    const double pack = seconds([&] {
+    const double pack = bench::Seconds([&] {
         fs::copy_file(table, copy, fs::copy_options::overwrite_existing);
         TTzDbf t;
         t.setDbfFileName(copy);
@@ -163,8 +166,8 @@ int main(int argc, char** argv)
 
     std::printf("records: %d, file: %ju bytes\n", Records, bytes);
     std::printf("%-44s %10s %10s %8s\n", "operation", "ours (ms)", "plain (ms)", "ratio");
-    std::printf("%-44s %10.1f %10.1f %8.2f\n", "append (open, 100,000 appends, close)", append * 1e3, plainWrite * 1e3,
-                append / plainWrite);
+    std::printf("%-44s %10.1f %10.1f %8.2f\n", "append (open, 100,000 appends, close)", append * 1e3,
+                plainWrite * 1e3, append / plainWrite);
     std::printf("%-44s %10.1f %10.1f %8.2f\n", "read every field of every record in order", read * 1e3,
                 plainRead * 1e3, read / plainRead);
     std::printf("%-44s %10.1f\n", "delete every other record", deleting * 1e3);

@@ -83,6 +83,15 @@ std::string_view TrimBlanksView(std::string_view text)
     return text.substr(b, e - b);
 }
 
+std::string WithoutDashes(std::string_view text)
+{
+    std::string out;
+    for (char c : text)
+        if (c != '-')
+            out += c;
+    return out;
+}
+
 std::string TrimBlanks(std::string_view text)
 {
     return std::string(TrimBlanksView(text));

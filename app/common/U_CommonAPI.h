@@ -13,6 +13,9 @@ std::string TrimBlanks(std::string_view text);
 std::string_view TrimBlanksView(std::string_view text);
 bool IsBlank(std::string_view text);
 
+/// The text without its "-" characters: the customer ID and serial number as digits alone.
+std::string WithoutDashes(std::string_view text);
+
 /// An amount as money text: leading blanks chosen by magnitude, then the amount in plain
 /// digits (15 significant, never an exponent) with "0" or ".00" appended where it lacks
 /// decimals.
