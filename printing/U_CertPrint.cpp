@@ -1,6 +1,7 @@
 #include "U_CertPrint.h"
 
 #include "Barcode.h"
+#include "FormMarks.h"
 #include "IntegerText.h"
 #include "MailerNumber.h"
 
@@ -107,6 +108,16 @@ void TPageFrame::SetBold()
     m_bold = true;
 }
 
+void TPageFrame::SetMarkFont(const QString& face, int points, bool bold, int angle)
+{
+    RestorePageFont();
+    if (bold)
+        SetBold();
+    if (points > 0)
+        SetSize(points);
+    SetRotatedFont(angle, face);
+}
+
 void TPageFrame::RestorePageFont()
 {
     m_face = m_pageFace;
@@ -166,167 +177,207 @@ QString UpperAscii(const QString& text)
     return out;
 }
 
+namespace {
+
+/// What the marks of one form show.
+struct MarkValues
+{
+    const FormData* data = nullptr;
+    std::string mailer, companion; // the 22 digits
+    QString mailerText, companionText;
+    bool barcodeMode = true;
+    bool extraLabel = false, extraRecipient = false;
+};
+
+bool applies(MarkWhen when, const MarkValues& v)
+{
+    switch (when) {
+    case MarkWhen::Always:
+        return true;
+    case MarkWhen::BarcodeMode:
+        return v.barcodeMode;
+    case MarkWhen::ExtraLabel:
+        return v.extraLabel;
+    case MarkWhen::ExtraRecipient:
+        return v.extraRecipient;
+    }
+    return false;
+}
+
+QString markText(const FormMark& m, const MarkValues& v)
+{
+    const FormData& d = *v.data;
+    const auto line = static_cast<std::size_t>(m.line);
+    switch (m.source) {
+    case MarkSource::MailerText:
+        return v.mailerText;
+    case MarkSource::CompanionText:
+        return v.companionText;
+    case MarkSource::SenderLine:
+        return d.sender[line];
+    case MarkSource::RecipientLine:
+        return d.recipient[line];
+    case MarkSource::ExtraLine:
+        return v.extraRecipient ? d.recipient[line] : d.sender[line];
+    case MarkSource::ReLine:
+        return "RE: " + d.re;
+    case MarkSource::Comment:
+        return d.comment;
+    case MarkSource::Postage:
+        return TrimControls(d.postage);
+    case MarkSource::CertifiedFee:
+        return TrimControls(d.certifiedFee);
+    case MarkSource::ReturnReceiptFee:
+        return TrimControls(d.returnReceiptFee);
+    case MarkSource::RestrictedFee:
+        return TrimControls(d.restrictedFee);
+    case MarkSource::Total:
+        return "$ " + TrimControls(d.total);
+    case MarkSource::Caption:
+        return QString::fromLatin1(m.caption);
+    default:
+        return {};
+    }
+}
+
+/// A symbol of the form as the frame's resolution wants it: the mailer and companion numbers
+/// in Code 128, the ZIP codes in POSTNET with their digits under them.
+void makeSymbol(TBarcodeBmp& symbol, const FormMark& m, const std::string& text, const TPageFrame& f)
+{
+    const bool zip = m.source == MarkSource::SenderZipSymbol || m.source == MarkSource::RecipientZipSymbol;
+    // Every setter renders the symbol again: the text goes last, so only one render is whole.
+    symbol.BeginLoading();
+    symbol.setScale(nearestEven(f.ResolutionX() * (zip ? 23.0 : 15.0) / 1000.0));
+    symbol.setHeight(TPageFrame::DeviceLength(zip ? 0.14 : m.height, f.ResolutionY()));
+    symbol.setInterpret(zip);
+    symbol.setBarcodeType(zip ? bcPOSTNET : bcCode128);
+    symbol.setRotate(m.angle == 1800 ? bcRotate180 : bcNoRotate);
+    symbol.setBarcodeText(text);
+    symbol.Loaded();
+}
+
+/// Prints the marks `wanted` picks out of the form's table; a symbol that cannot be drawn
+/// stops there with its error.
+std::optional<QString> drawMarks(TPageFrame& f, const MarkValues& v, bool (*wanted)(const FormMark&))
+{
+    auto at = [&](double x, double y) { return QPoint(f.InchesToX(x), f.InchesToY(y)); };
+    const FormData& d = *v.data;
+    for (const FormMark& m : FormMarks()) {
+        if (!applies(m.when, v) || (wanted && !wanted(m)))
+            continue;
+        switch (m.source) {
+        case MarkSource::MailerSymbol:
+        case MarkSource::CompanionSymbol:
+        case MarkSource::SenderZipSymbol:
+        case MarkSource::RecipientZipSymbol: {
+            TBarcodeBmp symbol;
+            const bool zip =
+                m.source == MarkSource::SenderZipSymbol || m.source == MarkSource::RecipientZipSymbol;
+            const std::string text = m.source == MarkSource::MailerSymbol      ? v.mailer
+                                     : m.source == MarkSource::CompanionSymbol ? v.companion
+                                     : m.source == MarkSource::SenderZipSymbol ? s8(d.senderZip)
+                                                                               : s8(d.recipientZip);
+            makeSymbol(symbol, m, text, f);
+            if (symbol.Error())
+                return QString::fromStdString(*symbol.Error());
+            // A ZIP+4 symbol is longer and starts further along the form.
+            const bool longZip = m.source == MarkSource::SenderZipSymbol ? d.senderZip.size() > 5
+                                                                         : symbol.BarcodeText().size() > 5;
+            const double x = zip && longZip ? m.xLong : m.x;
+            const int width = zip ? symbol.Bitmap().width() : TPageFrame::DeviceLength(2.5, f.ResolutionX());
+            f.PrintBitmap(at(x, m.y), symbol.Bitmap(), width, symbol.Bitmap().height());
+            break;
+        }
+        default: {
+            f.SetMarkFont(m.face == MarkFace::Ocr ? QString(OcrFace) : f.PageFace(), m.points, m.bold,
+                          m.angle);
+            const QString text = m.upper ? UpperAscii(markText(m, v)) : markText(m, v);
+            if (m.endsAtX)
+                f.PrintTextEndingAt(m.x, m.y, text);
+            else
+                f.PrintText(at(m.x, m.y), text);
+        }
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fontHolder, PageDevice& device)
 {
-    const std::string mailer =
+    MarkValues v;
+    v.data = &d;
+    v.barcodeMode = barcodeMode;
+    v.mailer =
         barcodeMode ? BuildMailerNumber(s8(d.numberSource), s8(d.serialNumber), false) : s8(d.numberSource);
-    const QString mailerNumber = QString::fromStdString(mailer);
+    if (barcodeMode) {
+        v.companion = BuildMailerNumber(s8(d.numberSource), s8(d.serialNumber), true);
+        v.mailerText = QString::fromStdString(FormatMailerNumber(v.mailer));
+        v.companionText = QString::fromStdString(FormatMailerNumber(v.companion));
+    }
+    v.extraLabel = d.printExtraLabel == "Yes";
+    v.extraRecipient = v.extraLabel && d.extraLabel == "Addressed To";
+    const QString mailerNumber = QString::fromStdString(v.mailer);
     device.setDocumentName(mailerNumber);
 
     TPageFrame f(device, d.leftRight, d.topBottom);
     if (auto error = f.Begin(fontHolder))
         return {QString(), error};
-    auto at = [&](double x, double y) { return QPoint(f.InchesToX(x), f.InchesToY(y)); };
-    const int resX = f.ResolutionX(), resY = f.ResolutionY();
-    // A symbol that cannot be drawn ends the job there and is the command's failure: the
-    // piece is not counted as printed.
-    auto failed = [&](const TBarcodeBmp& symbol) -> PrintResult {
+    if (auto error = drawMarks(f, v, nullptr)) {
+        // A symbol that cannot be drawn ends the job there and is the command's failure: the
+        // piece is not counted as printed.
         (void)f.End();
-        return {QString(), QString::fromStdString(*symbol.Error())};
-    };
-
-    // Table A and B: both numbers as symbols and as text.
-    if (barcodeMode) {
-        const std::string companion = BuildMailerNumber(s8(d.numberSource), s8(d.serialNumber), true);
-        const QString mailerText = QString::fromStdString(FormatMailerNumber(mailer));
-        const QString companionText = QString::fromStdString(FormatMailerNumber(companion));
-        const int scale = nearestEven(resX * 15.0 / 1000.0);
-        const int width = TPageFrame::DeviceLength(2.5, resX);
-
-        // Every setter renders the symbol again: the text goes last, so only one render is
-        // of the whole symbol.
-        TBarcodeBmp m;
-        m.setScale(scale);
-        m.setHeight(TPageFrame::DeviceLength(0.75, resY));
-        m.setInterpret(false);
-        m.setBarcodeType(bcCode128);
-        m.setRotate(bcRotate180);
-        m.setBarcodeText(mailer);
-        if (m.Error())
-            return failed(m);
-        f.PrintBitmap(at(0.62, 4.1), m.Bitmap(), width, m.Bitmap().height()); // A1
-
-        TBarcodeBmp c;
-        c.setScale(scale);
-        c.setHeight(TPageFrame::DeviceLength(0.75, resY));
-        c.setInterpret(false);
-        c.setBarcodeType(bcCode128);
-        c.setRotate(bcNoRotate);
-        c.setBarcodeText(companion);
-        if (c.Error())
-            return failed(c);
-        f.PrintBitmap(at(4.7, 5.0), c.Bitmap(), width, c.Bitmap().height()); // A2
-        c.setHeight(TPageFrame::DeviceLength(0.4, resY));
-        if (c.Error())
-            return failed(c);
-        f.PrintBitmap(at(5.2, 0.8), c.Bitmap(), width, c.Bitmap().height()); // A3
-
-        struct NumberText
-        {
-            const QString& text;
-            int points;
-            int angle;
-            double x, y;
-        };
-        const NumberText ocr[] = {
-            {mailerText, 11, 1800, 3.08, 4.02},   // B1
-            {companionText, 11, 1800, 7.2, 4.92}, // B2
-            {companionText, 10, 1800, 7.6, 0.78}, // B3
-            {mailerText, 10, 1800, 7.7, 0.45},    // B4
-            {mailerText, 10, 2700, 7.91, 3.8},    // B5
-            {mailerText, 8, 2700, 8.1, 1.46},     // B6
-        };
-        for (const NumberText& t : ocr) {
-            f.SetSize(t.points);
-            f.SetRotatedFont(t.angle, OcrFace);
-            f.PrintText(at(t.x, t.y), t.text);
-        }
-        f.SetSize(6);
-        f.SetRotatedFont(1800, f.PageFace());
-        f.PrintText(at(1.47, 3.17), mailerText); // B7
+        return {QString(), error};
     }
-
-    // Table C: the ZIP symbols.
-    const bool extraLabel = d.printExtraLabel == "Yes";
-    const bool extraRecipient = extraLabel && d.extraLabel == "Addressed To";
-    {
-        TBarcodeBmp zip;
-        zip.setScale(nearestEven(resX * 23.0 / 1000.0));
-        zip.setHeight(TPageFrame::DeviceLength(0.14, resY));
-        zip.setInterpret(true);
-        zip.setBarcodeType(bcPOSTNET);
-        zip.setRotate(bcRotate180);
-        zip.setBarcodeText(s8(d.senderZip));
-        if (zip.Error())
-            return failed(zip);
-        const double senderX = d.senderZip.size() > 5 ? 4.5 : 5.3;
-        f.PrintBitmap(at(senderX, 3.55), zip.Bitmap(), zip.Bitmap().width(), zip.Bitmap().height()); // C1
-        if (extraRecipient) {
-            zip.setBarcodeText(s8(d.recipientZip));
-            if (zip.Error())
-                return failed(zip);
-            const double x = zip.BarcodeText().size() > 5 ? 0.15 : 1.08;
-            f.PrintBitmap(at(x, 5.63), zip.Bitmap(), zip.Bitmap().width(), zip.Bitmap().height()); // C2
-        }
-    }
-
-    // Table D: the texts of the form.
-    auto lines = [&](const std::array<QString, 5>& block, double x, const double(&ys)[5], bool upper) {
-        for (int i = 0; i < 5; ++i)
-            f.PrintText(at(x, ys[i]), upper ? UpperAscii(block[static_cast<std::size_t>(i)])
-                                            : block[static_cast<std::size_t>(i)]);
-    };
-    const QString reLine = "RE: " + d.re;
-
-    f.SetSize(10); // D1
-    f.SetRotatedFont(1800, OcrFace);
-    lines(d.sender, 7.5, {4.65, 4.5, 4.35, 4.2, 4.05}, true);
-    lines(d.sender, 7.55, {3.0, 2.85, 2.7, 2.55, 2.4}, true);
-    lines(d.recipient, 7.1, {6.7, 6.55, 6.4, 6.25, 6.1}, true);
-    lines(d.recipient, 7.55, {2.0, 1.85, 1.7, 1.55, 1.4}, true);
-    if (extraLabel)
-        lines(extraRecipient ? d.recipient : d.sender, 2.8, {6.6, 6.45, 6.3, 6.15, 6.0}, true);
-    f.PrintText(at(7.5, 3.95), reLine);
-
-    f.SetSize(10); // D2
-    f.SetRotatedFont(2700, OcrFace);
-    const double senderXs[] = {4.3, 4.15, 4.0, 3.85, 3.7};
-    for (int i = 0; i < 5; ++i)
-        f.PrintText(at(senderXs[i], 3.8), UpperAscii(d.sender[static_cast<std::size_t>(i)]));
-    f.PrintText(at(8.21, 3.8), reLine);
-    f.PrintText(at(8.06, 3.8), d.comment);
-
-    f.RestorePageFont(); // D3
-    f.SetSize(6);
-    f.SetRotatedFont(1800, f.PageFace());
-    f.PrintText(at(1.45, 2.88), d.sender[0]);
-    f.PrintText(at(1.45, 2.78), reLine);
-    f.PrintText(at(1.45, 2.68), d.comment);
-    lines(d.recipient, 1.45, {2.13, 2.03, 1.93, 1.83, 1.73}, false);
-    const QString trimmedFees[] = {TrimControls(d.postage), TrimControls(d.certifiedFee),
-                                   TrimControls(d.returnReceiptFee), TrimControls(d.restrictedFee)};
-    const double feeYs[] = {1.43, 1.33, 1.23, 1.13};
-    for (int i = 0; i < 4; ++i)
-        f.PrintTextEndingAt(0.3, feeYs[i], trimmedFees[i]);
-    const char* captions[] = {"Postage", "Certified Fee", "Return Receipt", "Restricted"};
-    for (int i = 0; i < 4; ++i)
-        f.PrintText(at(1.45, feeYs[i]), captions[i]);
-
-    f.RestorePageFont(); // D4
-    f.SetBold();
-    f.SetSize(8);
-    f.SetRotatedFont(1800, f.PageFace());
-    f.PrintText(at(1.3, 3.3), "RECEIPT");
-    f.PrintText(at(1.4, 3.02), "FROM:");
-    f.PrintText(at(1.4, 2.28), "SEND TO:");
-    f.PrintText(at(1.4, 1.58), "FEES:");
-    f.PrintText(at(1.4, 0.98), "TOTAL");
-    f.PrintText(at(1.4, 0.78), "POSTMARK OR DATE");
-    f.PrintTextEndingAt(0.3, 0.98, "$ " + TrimControls(d.total));
-
     if (auto error = f.End())
         return {mailerNumber, error};
     return {mailerNumber, std::nullopt};
+}
+
+PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString& startSerial,
+                                const QString& leftRight, const QString& topBottom, const QFont& fontHolder,
+                                const std::function<std::shared_ptr<PageDevice>()>& newJob,
+                                const std::function<bool(int form, int forms)>& progress)
+{
+    PrePrintResult result;
+    std::string serial = s8(startSerial); // the run's own count: the settings keep theirs
+    const FormData none;
+    for (int form = 1; form <= forms; ++form) {
+        if (progress && !progress(form, forms)) {
+            result.stopped = true;
+            break;
+        }
+        MarkValues v;
+        v.data = &none;
+        v.mailer = BuildMailerNumber(s8(custId), serial, false);
+        v.companion = BuildMailerNumber(s8(custId), serial, true);
+        v.mailerText = QString::fromStdString(FormatMailerNumber(v.mailer));
+        v.companionText = QString::fromStdString(FormatMailerNumber(v.companion));
+        const std::shared_ptr<PageDevice> device = newJob();
+        device->setDocumentName(QString::fromStdString(v.mailer));
+        TPageFrame f(*device, leftRight, topBottom);
+        if (auto error = f.Begin(fontHolder)) {
+            result.error = error;
+            break;
+        }
+        const auto drawn = drawMarks(f, v, &IsNumberMark);
+        const auto ended = f.End();
+        if (drawn || ended) {
+            result.error = drawn ? drawn : ended;
+            break;
+        }
+        ++result.printed;
+        StepError stepError;
+        const auto next = StepSerial(serial, +1, &stepError);
+        if (!next) {
+            if (form < forms)
+                result.error = QString::fromStdString(stepError.message);
+            break;
+        }
+        serial = *next;
+    }
+    return result;
 }
 
 } // namespace quill::printing

@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace quill::printing {
@@ -34,6 +36,9 @@ public:
     void SetRotatedFont(int angle, const QString& face);
     void SetBold();
     void RestorePageFont();
+    /// The page font, then `bold` or its own weight, `points` or its own size (0), in `face`
+    /// turned `angle`: the font of one mark of the form.
+    void SetMarkFont(const QString& face, int points, bool bold, int angle);
     void PrintText(QPoint at, const QString& text);
     /// Draws `text` at 180 degrees so that it ends on `endInches` across the page.
     void PrintTextEndingAt(double endInches, double yInches, const QString& text);
@@ -72,7 +77,7 @@ struct FormData
     QString senderZip;
     std::array<QString, 5> recipient;
     QString recipientZip;
-    QString re;      // first 25 characters of the RE field
+    QString re; // first 25 characters of the RE field
     QString comment;
     QString numberSource; // bar-code mode: customer ID without "-"; pre-printed: the mailer number
     QString serialNumber; // bar-code mode only
@@ -93,7 +98,26 @@ inline constexpr const char* OcrFace = "OCR A Extended";
 
 /// Prints one certified-mail form as one job on `device` and returns the piece's mailer
 /// number (in pre-printed mode the number source as given).
-PrintResult DrawMailerForm(const FormData& data, bool barcodeMode, const QFont& fontHolder, PageDevice& device);
+PrintResult DrawMailerForm(const FormData& data, bool barcodeMode, const QFont& fontHolder,
+                           PageDevice& device);
+
+/// How a pre-print run went.
+struct PrePrintResult
+{
+    int printed = 0;              // forms sent to the printer
+    bool stopped = false;         // the user stopped the run between forms
+    std::optional<QString> error; // what ended the run early
+};
+
+/// Prints the bar-code part of the form alone (the mailer and companion symbols and number
+/// texts, nothing else) on `forms` blank forms, one job each from `newJob`, for serial numbers
+/// counting up from `startSerial` with a count of the run's own. `progress` is asked before
+/// each form and stops the run by answering false. A failure ends the run at that form; the
+/// forms before it stay printed.
+PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString& startSerial,
+                                const QString& leftRight, const QString& topBottom, const QFont& fontHolder,
+                                const std::function<std::shared_ptr<PageDevice>()>& newJob,
+                                const std::function<bool(int form, int forms)>& progress = {});
 
 /// Without blanks and control characters at either end.
 QString TrimControls(const QString& text);

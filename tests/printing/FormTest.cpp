@@ -322,3 +322,157 @@ TEST(DrawMailerForm, PdfFormIsSmallAndReadsBack)
     EXPECT_TRUE(words.contains("RECEIPT")) << words.toStdString();
     EXPECT_TRUE(words.contains("9214 7123 4567 8900 0000 15")) << words.toStdString();
 }
+
+namespace {
+
+// The marks of a recording page that carry the numbering: the symbols and the number texts.
+struct NumberMarks
+{
+    std::vector<RecordingPage::Text> texts;
+    std::vector<RecordingPage::Bitmap> bitmaps;
+};
+
+NumberMarks numberMarks(const RecordingPage& page, const QStringList& numbers)
+{
+    NumberMarks m;
+    for (const auto& t : page.texts)
+        if (numbers.contains(t.text))
+            m.texts.push_back(t);
+    for (const auto& b : page.bitmaps)
+        if (b.target.height() > 100) // the Code 128 symbols; the POSTNET ones are 0.14 in high
+            m.bitmaps.push_back(b);
+    return m;
+}
+
+} // namespace
+
+TEST(PrePrintBarCodes, ThreeFormsCarryTheirNumbersAndNothingElse)
+{
+    std::vector<std::shared_ptr<RecordingPage>> jobs;
+    const PrePrintResult r = PrePrintBarCodes(3, "123456789", "0000001", "0", "0", FontHolder, [&] {
+        jobs.push_back(std::make_shared<RecordingPage>(300));
+        return jobs.back();
+    });
+    EXPECT_EQ(r.printed, 3);
+    EXPECT_FALSE(r.error);
+    ASSERT_EQ(jobs.size(), 3u);
+    const char* mailers[] = {"9214 7123 4567 8900 0000 15", "9214 7123 4567 8900 0000 22",
+                             "9214 7123 4567 8900 0000 39"};
+    for (int i = 0; i < 3; ++i) {
+        const RecordingPage& page = *jobs[static_cast<std::size_t>(i)];
+        ASSERT_EQ(page.texts.size(), 7u) << i;   // B1 to B7: no address, fee or caption
+        ASSERT_EQ(page.bitmaps.size(), 3u) << i; // A1 to A3: no POSTNET
+        int mailerTexts = 0;
+        for (const auto& t : page.texts)
+            mailerTexts += t.text == mailers[i];
+        EXPECT_EQ(mailerTexts, 5) << i; // B1, B4, B5, B6, B7; B2 and B3 are the companion's
+    }
+    EXPECT_TRUE(findText(*jobs[0], "9290 9123 4567 8900 0000 19", 1800, TPageFrame::PointsToPixels(11, 300)));
+
+    // On paper: each form's mailer symbol (A1) and companion symbol (A2) read back.
+    std::vector<std::shared_ptr<RasterPage>> pages;
+    PrePrintBarCodes(3, "123456789", "0000100", "0", "0", FontHolder, [&] {
+        pages.push_back(std::make_shared<RasterPage>(300));
+        return pages.back();
+    });
+    ASSERT_EQ(pages.size(), 3u);
+    const char* decoded[][2] = {{"9214712345678900001005", "9290912345678900001009"},
+                                {"9214712345678900001012", "9290912345678900001016"},
+                                {"9214712345678900001029", "9290912345678900001023"}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const QImage& img = pages[i]->image();
+        EXPECT_EQ(DecodeCode128(img, QRect(160, 1200, 820, 270)), decoded[i][0]) << i;
+        EXPECT_EQ(DecodeCode128(img, QRect(1385, 1475, 820, 270)), decoded[i][1]) << i;
+    }
+}
+
+TEST(PrePrintBarCodes, EachFormMatchesTheNumberPartOfAFullFormMarkForMark)
+{
+    // The full form of the piece with serial 0000100, and the pre-printed form of the same.
+    FormData d = sampleForm();
+    d.serialNumber = "0000100";
+    d.leftRight = "4";
+    d.topBottom = "-3";
+    RecordingPage full(600);
+    ASSERT_FALSE(DrawMailerForm(d, true, FontHolder, full).error);
+    std::shared_ptr<RecordingPage> pre;
+    PrePrintBarCodes(1, "123456789", "0000100", "4", "-3", FontHolder, [&] {
+        pre = std::make_shared<RecordingPage>(600);
+        return pre;
+    });
+    ASSERT_TRUE(pre);
+    const QStringList numbers{"9214 7123 4567 8900 0010 05", "9290 9123 4567 8900 0010 09"};
+    const NumberMarks a = numberMarks(full, numbers), b = numberMarks(*pre, numbers);
+    ASSERT_EQ(a.texts.size(), 7u);
+    ASSERT_EQ(b.texts.size(), a.texts.size());
+    for (std::size_t i = 0; i < a.texts.size(); ++i) {
+        EXPECT_EQ(b.texts[i].text, a.texts[i].text) << i;
+        EXPECT_EQ(b.texts[i].at, a.texts[i].at) << i;
+        EXPECT_EQ(b.texts[i].family, a.texts[i].family) << i;
+        EXPECT_EQ(b.texts[i].pixelSize, a.texts[i].pixelSize) << i;
+        EXPECT_EQ(b.texts[i].bold, a.texts[i].bold) << i;
+        EXPECT_EQ(b.texts[i].angle, a.texts[i].angle) << i;
+    }
+    ASSERT_EQ(a.bitmaps.size(), 3u);
+    ASSERT_EQ(b.bitmaps.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(b.bitmaps[i].target, a.bitmaps[i].target) << i;
+        EXPECT_EQ(b.bitmaps[i].bitmap, a.bitmaps[i].bitmap) << i;
+    }
+    EXPECT_EQ(pre->texts.size(), 7u);
+}
+
+TEST(PrePrintBarCodes, TheRunCountsOnItsOwnAndStopsCleanly)
+{
+    struct Case
+    {
+        const char* name;
+        int forms;
+        const char* start;
+        int stopBefore; // the form the progress stops at, 0 never
+        bool failBegin;
+        std::vector<QString> lastTexts; // the mailer number of each form printed
+        int printed;
+    };
+    const Case cases[] = {
+        {"past the last serial",
+         2,
+         "9999999",
+         0,
+         false,
+         {"9214 7123 4567 8999 9999 93", "9214 7123 4567 8900 0000 15"},
+         2},
+        {"no forms", 0, "0000001", 0, false, {}, 0},
+        {"stopped before the third",
+         5,
+         "0000001",
+         3,
+         false,
+         {"9214 7123 4567 8900 0000 15", "9214 7123 4567 8900 0000 22"},
+         2},
+        {"a job that cannot begin", 3, "0000001", 0, true, {}, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::shared_ptr<RecordingPage>> jobs;
+        const PrePrintResult r = PrePrintBarCodes(
+            c.forms, "123456789", c.start, "0", "0", FontHolder,
+            [&] {
+                jobs.push_back(std::make_shared<RecordingPage>(300));
+                if (c.failBegin)
+                    jobs.back()->failBegin = "The printer is off line.";
+                return jobs.back();
+            },
+            [&](int form, int forms) {
+                EXPECT_EQ(forms, c.forms) << c.name;
+                return form != c.stopBefore;
+            });
+        EXPECT_EQ(r.printed, c.printed) << c.name;
+        EXPECT_EQ(r.stopped, c.stopBefore != 0) << c.name;
+        EXPECT_EQ(r.error.has_value(), c.failBegin) << c.name;
+        std::vector<QString> seen;
+        for (const auto& job : jobs)
+            if (!job->texts.empty())
+                seen.push_back(job->texts.back().text); // B7: the mailer number in the page font
+        EXPECT_EQ(seen, c.lastTexts) << c.name;
+    }
+}
