@@ -14,6 +14,7 @@ public:
 
     /// The most characters the user can bring the field to.
     int typingLimit() const { return m_limit; }
+    void setTypingLimit(int limit) { m_limit = limit; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

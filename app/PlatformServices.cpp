@@ -21,7 +21,8 @@ int QtPlatformServices::messageBox(QWidget* parent, BoxKind kind, const QString&
     QMessageBox box(parent);
     box.setWindowTitle(caption);
     QString shown = text;
-    shown.replace("\r\n", "\n").replace('\r', '\n'); // texts break lines the old way too
+    // Texts break lines the old ways too, CR LF and LF CR among them.
+    shown.replace("\r\n", "\n").replace("\n\r", "\n").replace('\r', '\n');
     box.setText(shown);
     switch (kind) {
     case BoxKind::Error:
@@ -35,6 +36,8 @@ int QtPlatformServices::messageBox(QWidget* parent, BoxKind kind, const QString&
         break;
     case BoxKind::Warning:
         box.setIcon(QMessageBox::Warning);
+        break;
+    case BoxKind::Plain:
         break;
     }
     struct Map

@@ -20,7 +20,7 @@ class QWidget;
 class PlatformServices
 {
 public:
-    enum class BoxKind { Error, Information, Confirm, Warning };
+    enum class BoxKind { Error, Information, Confirm, Warning, Plain }; // Plain: no icon
     enum Button { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
     virtual ~PlatformServices() = default;

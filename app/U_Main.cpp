@@ -3,6 +3,7 @@
 
 #include "Artwork.h"
 #include "LimitedEdit.h"
+#include "MassPrint.h"
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
 #include "PageDevice.h"
@@ -13,8 +14,10 @@
 #include "U_Align.h"
 #include "U_CertPrint.h"
 #include "U_CommonAPI.h"
+#include "U_Database.h"
 #include "U_ExtraLabel.h"
 #include "U_Mailer.h"
+#include "U_MassPrint.h"
 #include "U_YourAddress.h"
 #include "ZipEdit.h"
 
@@ -23,6 +26,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -173,7 +177,8 @@ void TF_Main::buildControls()
     caption(client, "RE:", 6, 394, 70);
     editRe = edit(client, "editRe", 78, 392, 200, 25);
 
-    GroupBox3 = group(client, "GroupBox3", "Addressed To", QRect(288, 4, 349, 172));
+    // Tall enough for the City, State and ZIP fields of database mode.
+    GroupBox3 = group(client, "GroupBox3", "Addressed To", QRect(288, 4, 349, 178));
     btnPaste = new QPushButton("P&aste", GroupBox3);
     btnPaste->setObjectName("btnPaste");
     btnPaste->setGeometry(14, 22, 80, 25);
@@ -239,6 +244,7 @@ void TF_Main::buildControls()
     btnPrint->setFont(big);
 
     FontDialog1 = QFont("Arial", 8);
+    buildDatabaseControls();
 
     QWidget* order[] = {editPostage, editCertFee,          editReturn,  cbRestricted, editRestricted,
                         btnPrint,    btnChangeYourAddress, editComment, editRe,       btnPaste,
@@ -324,6 +330,8 @@ void TF_Main::buildMenu()
     MIAbout = help->addAction("&About");
 
     connect(MIExit, &QAction::triggered, this, &TF_Main::MIExitClick);
+    connect(MIReadWriteToDB, &QAction::triggered, this, &TF_Main::MIReadWriteToDBClick);
+    connect(MIMassPrint, &QAction::triggered, this, &TF_Main::MIMassPrintClick);
     connect(MIPrint, &QAction::triggered, this, &TF_Main::MIPrintClick);
     connect(MailerNumber1, &QAction::triggered, this, &TF_Main::MailerNumber1Click);
     connect(MIPrinterSetup, &QAction::triggered, this, &TF_Main::MIPrinterSetupClick);
@@ -382,6 +390,9 @@ void TF_Main::FormCreate()
     (m_settings.PrintBarCode ? PrintBarCodeMI : DontPrintBarCodeMI)->setChecked(true);
 
     m_reportFileName = m_programFolder + "Reports" + QDir::separator() + "report3.dbf";
+    TzDbfAddress.Name = "TzDbfAddress";
+    TzDbfAddress.DbfFields = quill::tables::AddressFields;
+    TzDbfAddress.setDbfFileName("addresses.tmp"); // a name only: the table opens on a chosen file
 
     QDir folder(m_programFolder);
     for (const char* name : {"Addresses", "Reports"})
@@ -435,6 +446,12 @@ void TF_Main::closeEvent(QCloseEvent* event)
         m_closed = true;
         if (auto error = quill::SaveSettings(m_settings, s8(settingsPath())))
             m_services.error(this, q(*error));
+        // What was typed into the current record is kept; the table is closed, not packed.
+        if (m_databaseMode)
+            RunTableCommand([&] {
+                (void)DSAddress->post();
+                TzDbfAddress.Close();
+            });
     }
     event->accept();
 }
@@ -543,6 +560,14 @@ void TF_Main::btnPasteClick()
     auto pasted = quill::ParsePastedAddress(s8(m_services.clipboardText()));
     if (!pasted)
         return;
+    if (m_databaseMode) {
+        tzeditCity->setText(q(pasted->city));
+        tzeditState->setText(q(pasted->state));
+        tzeditZip->showFieldText(q(pasted->zip));
+        if (pasted->hasLines)
+            tzmemoAddress->setPlainText(q(pasted->memoText));
+        return;
+    }
     editCity->setText(q(pasted->city));
     editState->setText(q(pasted->state));
     editZip->setMaskedText(q(pasted->zip));
@@ -562,9 +587,14 @@ void TF_Main::memoAddressChange()
 
 void TF_Main::memoAddressExit()
 {
-    const QStringList lines = memoAddress->lines();
+    memoExit(memoAddress);
+}
+
+void TF_Main::memoExit(Memo* memo)
+{
+    const QStringList lines = memo->lines();
     for (int i = 0; i < std::min<int>(4, lines.size()); ++i) {
-        memoAddress->setLine(i, lines[i]);
+        memo->setLine(i, lines[i]);
         MarkChanged(); // each replacement counts as a change, even of the same text
     }
 }
@@ -637,10 +667,17 @@ quill::PieceInput TF_Main::pieceInput() const
     quill::PieceInput piece;
     for (int i = 0; i < 5; ++i)
         piece.sender[static_cast<std::size_t>(i)] = lblYourAddress[i]->text();
-    piece.lines = memoAddress->lines();
-    piece.city = editCity->text();
-    piece.state = editState->text();
-    piece.zip = editZip->maskedText();
+    if (memoAddress->isHidden()) { // database mode: the current record as the controls show it
+        piece.lines = tzmemoAddress->lines();
+        piece.city = tzeditCity->text();
+        piece.state = tzeditState->text();
+        piece.zip = tzeditZip->fieldText();
+    } else {
+        piece.lines = memoAddress->lines();
+        piece.city = editCity->text();
+        piece.state = editState->text();
+        piece.zip = editZip->maskedText();
+    }
     piece.re = editRe->text();
     piece.comment = editComment->text();
     piece.postage = editPostage->text();
@@ -653,19 +690,24 @@ quill::PieceInput TF_Main::pieceInput() const
 
 void TF_Main::PrintMailer(quill::NumberReservation& number)
 {
+    (void)printPiece(pieceInput(), number);
+}
+
+bool TF_Main::printPiece(const quill::PieceInput& piece, quill::NumberReservation& number)
+{
     BusyCursor busy;
     auto device = m_services.pageDevice(m_programFolder);
     quill::report::ReportLogWriter log(s8(m_reportFileName));
     quill::PieceOutcome printed;
     if (!RunTableCommand([&] {
-            printed = quill::PrintPiece(pieceInput(), m_settings, number, FontDialog1, *device,
-                                        s8(settingsPath()), log, QDate::currentDate());
+            printed = quill::PrintPiece(piece, m_settings, number, FontDialog1, *device, s8(settingsPath()),
+                                        log, QDate::currentDate());
         }))
-        return;
+        return false;
     if (printed.printError) {
         m_services.messageBox(this, PlatformServices::BoxKind::Error, quill::ApplicationTitle,
                               *printed.printError, PlatformServices::bit(PlatformServices::Ok));
-        return;
+        return false;
     }
     if (printed.savedError)
         m_services.error(this, q(*printed.savedError));
@@ -684,6 +726,7 @@ void TF_Main::PrintMailer(quill::NumberReservation& number)
                                   " was printed but not recorded in the report log: another program kept "
                                   "the log locked. Note its number by hand.",
                               PlatformServices::bit(PlatformServices::Ok));
+    return true;
 }
 
 void TF_Main::MailerNumber1Click()
@@ -726,8 +769,9 @@ void TF_Main::MIExtraLabelClick()
 
 QList<QWidget*> TF_Main::markedControls() const
 {
-    return {editPostage, editCertFee, editRestricted, editReturn, editTotal, editRe,
-            editComment, memoAddress, editCity,       editState,  editZip};
+    return {editPostage, editCertFee,   editRestricted, editReturn,  editTotal,
+            editRe,      editComment,   memoAddress,    editCity,    editState,
+            editZip,     tzmemoAddress, tzeditCity,     tzeditState, tzeditZip};
 }
 
 void TF_Main::MarkPrinted()
@@ -855,4 +899,235 @@ bool TF_Main::RunTableCommand(const std::function<void()>& command)
         m_services.exitProgram(e.number());
         return false;
     }
+}
+
+// Address database mode -------------------------------------------------------------------
+
+namespace {
+constexpr const char* OpenTableTitle = "Read Name and Address from File";
+constexpr const char* OpenTableFilter = "DBF Files (*.dbf);;All Files (*)";
+const QRect PasteNormal(14, 22, 80, 25);
+// The database-mode controls keep the group's left margin of the ordinary ones.
+constexpr int DbLeft = 14;
+} // namespace
+
+void TF_Main::buildDatabaseControls()
+{
+    labelDatabaseName = new QLabel(GroupBox3);
+    labelDatabaseName->setObjectName("labelDatabaseName");
+    labelDatabaseName->move(DbLeft, 20);
+    labelDatabaseName->setFixedHeight(13);
+    QFont plain = editCity->font();
+    labelDatabaseName->setFont(plain);
+    SetEnabledColour(labelDatabaseName, QPalette::WindowText, QColor(0, 0, 255));
+
+    tznavigator1 = new TTzNavigator(GroupBox3);
+    tznavigator1->setObjectName("tznavigator1");
+    tznavigator1->setGeometry(DbLeft, 44, 189, 18);
+
+    labelOrder = new QLabel(GroupBox3);
+    labelOrder->setObjectName("labelOrder");
+    labelOrder->setGeometry(DbLeft, 62, tznavigator1->width(), 13);
+    labelOrder->setAlignment(Qt::AlignCenter);
+    labelOrder->setFont(plain);
+    labelOrder->setAutoFillBackground(true);
+    QPalette aqua = labelOrder->palette();
+    aqua.setColor(QPalette::Window, QColor(0, 255, 255));
+    labelOrder->setPalette(aqua);
+
+    btnExit = new QPushButton("&Exit", GroupBox3);
+    btnExit->setObjectName("btnExit");
+    btnExit->setGeometry(DbLeft + 198, 60, 59, 25);
+    paintGreenBold(btnExit);
+
+    tzmemoAddress = new TTzMemo(GroupBox3);
+    tzmemoAddress->setObjectName("tzmemoAddress");
+    tzmemoAddress->setGeometry(DbLeft, 89, 265, 60);
+    tzmemoAddress->setFont(memoAddress->font());
+    tzeditCity = new TTzEdit(35, false, GroupBox3);
+    tzeditCity->setObjectName("tzeditCity");
+    tzeditCity->setGeometry(DbLeft, 153, 161, 21);
+    tzeditState = new TTzEdit(4, false, GroupBox3);
+    tzeditState->setObjectName("tzeditState");
+    tzeditState->setGeometry(DbLeft + 168, 153, 25, 21);
+    tzeditZip = new TTzEdit(10, true, GroupBox3);
+    tzeditZip->setObjectName("tzeditZip");
+    for (TTzEdit* e : {tzeditCity, tzeditState, tzeditZip}) {
+        e->setFont(plain);
+        SetEnabledColour(e, QPalette::Text, Qt::black);
+    }
+    // A ZIP+4 must show whole; the field grows into the group's spare room when the font needs it.
+    tzeditZip->setGeometry(DbLeft + 200, 153, std::max(65, editZip->fittingWidth()), 21);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{labelDatabaseName, tznavigator1, labelOrder, btnExit,
+                                                      tzmemoAddress, tzeditCity, tzeditState, tzeditZip})
+        w->hide();
+
+    QWidget* order[] = {btnPaste,  tznavigator1, btnExit,     tzmemoAddress, tzeditCity, tzeditState,
+                        tzeditZip, btnClear,     memoAddress, editCity,      editState,  editZip};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    DSAddress =
+        new TDSAddress(TzDbfAddress, m_services, this, tzmemoAddress, tzeditCity, tzeditState, tzeditZip);
+    connect(tznavigator1, &TTzNavigator::clicked, this,
+            [this](TTzNavigator::Button b) { tznavigator1Click(b); });
+    connect(btnExit, &QPushButton::clicked, this, &TF_Main::btnExitClick);
+    connect(tzmemoAddress, &TTzMemo::textChanged, this, &TF_Main::tzmemoAddressChange);
+    connect(tzmemoAddress, &TTzMemo::left, this, &TF_Main::tzmemoAddressExit);
+    for (TTzEdit* e : {tzeditCity, tzeditState, tzeditZip})
+        connect(e, &QLineEdit::textChanged, this, &TF_Main::editPostageChange);
+}
+
+void TF_Main::showDatabaseControls(bool on)
+{
+    m_databaseMode = on;
+    btnPaste->setGeometry(on ? QRect(DbLeft + 198, 36, 59, 25) : PasteNormal);
+    for (QWidget* w : std::initializer_list<QWidget*>{btnExit, tznavigator1, labelDatabaseName, labelOrder,
+                                                      tzmemoAddress, tzeditCity, tzeditState, tzeditZip})
+        w->setVisible(on);
+    for (QWidget* w : std::initializer_list<QWidget*>{btnClear, memoAddress, editCity, editState, editZip})
+        w->setVisible(!on);
+}
+
+void TF_Main::showOrder()
+{
+    labelOrder->setText(QString("%1/%2").arg(TzDbfAddress.RecNo()).arg(TzDbfAddress.RecCount()));
+    labelOrder->resize(tznavigator1->width(), labelOrder->height());
+}
+
+bool TF_Main::postAddress()
+{
+    if (!m_databaseMode)
+        return true;
+    bool posted = false;
+    return RunTableCommand([&] { posted = DSAddress->post(); }) && posted;
+}
+
+void TF_Main::MIReadWriteToDBClick()
+{
+    QString path = m_services.openFileName(this, OpenTableTitle, q(m_settings.Default), OpenTableFilter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty() && !path.endsWith('.'))
+        path += ".dbf"; // the dialog's default extension
+    // What was typed into the table open now is written before another replaces it.
+    if (!postAddress())
+        return;
+    m_settings.Default = s8(QFileInfo(path).absolutePath());
+    m_saveDialog.folder = q(m_settings.Default);
+    MIMassPrint->setEnabled(true);
+    showDatabaseControls(true);
+    if (!RunTableCommand([&] {
+            TzDbfAddress.Close();
+            TzDbfAddress.setDbfFileName(s8(path));
+            TzDbfAddress.Open();
+        }))
+        return;
+    labelDatabaseName->setText(ShortenedTablePath(path, labelDatabaseName->fontMetrics()));
+    labelDatabaseName->adjustSize();
+    if (auto missing = quill::tables::MissingAddressField(TzDbfAddress)) {
+        m_services.messageBox(this, PlatformServices::BoxKind::Error, quill::ApplicationTitle,
+                              q(TzDbfAddress.Name + ": Field '" + *missing + "' not found"),
+                              PlatformServices::bit(PlatformServices::Ok));
+        // A table the controls cannot show is not kept open: writing to it could only fail.
+        RunTableCommand([&] { TzDbfAddress.Close(); });
+        showDatabaseControls(false);
+        MIMassPrint->setEnabled(false);
+        return;
+    }
+    DSAddress->bindFields();
+    RunTableCommand([&] {
+        if (TzDbfAddress.RecCount() == 0) { // an empty table gets one blank record to edit
+            DSAddress->click(TTzNavigator::nbInsert);
+            DSAddress->click(TTzNavigator::nbPost);
+        } else {
+            DSAddress->showRecord();
+        }
+    });
+    showOrder();
+    tzmemoAddress->setFocus();
+}
+
+void TF_Main::tznavigator1Click(int button)
+{
+    RunTableCommand([&] { DSAddress->click(static_cast<TTzNavigator::Button>(button)); });
+    showOrder();
+}
+
+void TF_Main::tzmemoAddressChange()
+{
+    MarkChanged();
+    // A record is shown as it is stored; only what is typed is held to four lines.
+    if (m_inMemoChange || DSAddress->loading())
+        return;
+    m_inMemoChange = true;
+    tzmemoAddress->limitLines(4);
+    m_inMemoChange = false;
+}
+
+void TF_Main::tzmemoAddressExit()
+{
+    memoExit(tzmemoAddress);
+}
+
+void TF_Main::btnExitClick()
+{
+    // The changes on screen are the user's: they are written, or the mode stays on.
+    if (!postAddress())
+        return;
+    showDatabaseControls(false);
+    RunTableCommand([&] {
+        TzDbfAddress.Pack();
+        TzDbfAddress.Close();
+    });
+    MIMassPrint->setEnabled(false);
+    editPostageExit();
+}
+
+// Mass print ----------------------------------------------------------------------------------
+
+void TF_Main::MIMassPrintClick()
+{
+    if (!m_databaseMode)
+        return;
+    const QString question = "You are about to print " + QString::number(TzDbfAddress.RecCount()) +
+                             " labels.\n\rWould you like to continue?";
+    const int answer = m_services.messageBox(
+        this, PlatformServices::BoxKind::Confirm, quill::ApplicationTitle, question,
+        PlatformServices::bit(PlatformServices::Yes) | PlatformServices::bit(PlatformServices::No));
+    if (answer != PlatformServices::Yes)
+        return;
+    ShowMailerDialog = true;
+    if (!postAddress()) // the first record is printed as stored: a change on screen goes in first
+        return;
+
+    TF_MassPrint progress(this);
+    m_massPrint = &progress;
+    progress.show();
+    const quill::PieceInput window = pieceInput();
+    quill::MassPrintSteps steps;
+    steps.progress = [&](uint32_t at, uint32_t count, const quill::tables::AddressRecord& record) {
+        DSAddress->showRecord();
+        showOrder();
+        progress.showPiece(at, count, record.lines.empty() ? QString() : q(record.lines.front()));
+    };
+    steps.stopRequested = [&] { return progress.stopRequested(); };
+    steps.mailerDialog = [&] { return showMailerDialog(true); };
+    steps.print = [&](const quill::PieceInput& piece, quill::NumberReservation& number) {
+        return printPiece(piece, number);
+    };
+    quill::MassPrintResult result;
+    const bool ran = RunTableCommand(
+        [&] { result = quill::RunMassPrint(TzDbfAddress, m_settings, ShowMailerDialog, window, steps); });
+    m_massPrint = nullptr;
+    progress.hide();
+    if (!ran)
+        return;
+    if (result.end == quill::MassPrintResult::End::NumberFailed)
+        m_services.error(this, q(result.numberError));
+    else if (result.end == quill::MassPrintResult::End::CustomerIdRefused)
+        m_services.error(this, quill::MassPrintZerosRefused);
+    RunTableCommand([&] { DSAddress->showRecord(); });
+    showOrder();
 }

@@ -3,6 +3,7 @@
 #include "GlobalVariables.h"
 #include "Piece.h"
 #include "U_Report.h"
+#include "tables/TzDbf.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -20,7 +21,12 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TDSAddress;
 class TF_About;
+class TF_MassPrint;
+class TTzEdit;
+class TTzMemo;
+class TTzNavigator;
 class ZipEdit;
 
 /// The main window: one mailpiece is entered and printed here, and every other function is
@@ -100,6 +106,21 @@ public:
     void miUpgradeClick();
     void MIExitClick();
 
+    // Address database mode and mass print
+    void MIReadWriteToDBClick();
+    void btnExitClick();
+    /// After each navigator button: the record number and count again.
+    void tznavigator1Click(int button);
+    void tzmemoAddressChange();
+    void tzmemoAddressExit();
+    void MIMassPrintClick();
+    /// Database mode is on: the address table is open and its controls are shown.
+    bool databaseMode() const { return m_databaseMode; }
+    /// The address table of database mode.
+    quill::tables::TTzDbf TzDbfAddress;
+    /// The mass print's window while a run goes on; null otherwise.
+    TF_MassPrint* massPrintWindow() const { return m_massPrint; }
+
     /// Runs a command that works on tables. A table failure is fatal: the settings are
     /// saved, the box "Program halted." shows the error, and the program ends with its
     /// number as exit status. Returns false when the command failed so.
@@ -131,6 +152,17 @@ public:
     QLineEdit* editTotal;
     QPushButton* btnPrint;
     QFont FontDialog1;
+
+    // Database mode
+    QLabel* labelDatabaseName;
+    TTzNavigator* tznavigator1;
+    QLabel* labelOrder;
+    QPushButton* btnExit;
+    TTzMemo* tzmemoAddress;
+    TTzEdit* tzeditCity;
+    TTzEdit* tzeditState;
+    TTzEdit* tzeditZip;
+    TDSAddress* DSAddress;
 
     // Menu
     QAction* MIReadWriteToDB;
@@ -182,6 +214,16 @@ private:
     void feeExit(QLineEdit* field);
     void setFieldText(QLineEdit* field, const QString& text);
     QList<QWidget*> markedControls() const;
+    void buildDatabaseControls();
+    /// Leaving a memo rewrites its first four lines, which counts as a change.
+    void memoExit(Memo* memo);
+    /// Shows the database-mode controls or the ordinary ones.
+    void showDatabaseControls(bool on);
+    void showOrder();
+    /// Prints one piece with the number reserved for it; false when it failed.
+    bool printPiece(const quill::PieceInput& piece, quill::NumberReservation& number);
+    /// Writes what was changed in the data-aware controls; false when it could not be.
+    bool postAddress();
 
     PlatformServices& m_services;
     QString m_programFolder;
@@ -192,6 +234,8 @@ private:
     bool m_closed = false;
     bool m_inMemoChange = false;
     bool m_toldPdfFolder = false;
+    bool m_databaseMode = false;
+    TF_MassPrint* m_massPrint = nullptr;
     TReportMenu m_report;
     SaveDialogState m_saveDialog;
 };

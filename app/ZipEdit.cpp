@@ -5,7 +5,7 @@
 
 ZipEdit::ZipEdit(QWidget* parent) : MaskedEdit("00000-0000", parent) {}
 
-void ZipEdit::setMaskedText(const QString& text)
+QString ZipEdit::Places(const QString& text)
 {
     // The mask places the characters that fit it one after another and skips the "-" of
     // the text where the mask has its own.
@@ -15,7 +15,12 @@ void ZipEdit::setMaskedText(const QString& text)
             continue;
         places.append(c);
     }
-    fillPlaces(places);
+    return places;
+}
+
+void ZipEdit::setMaskedText(const QString& text)
+{
+    fillPlaces(Places(text));
 }
 
 int ZipEdit::fittingWidth() const

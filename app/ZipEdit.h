@@ -13,6 +13,9 @@ public:
     /// Fills the places from the digits of `text` in order ("12345" leaves the plus-four
     /// unfilled).
     void setMaskedText(const QString& text);
+    /// The characters of `text` that go into the places of the ZIP mask, in order: the "-" of a
+    /// ZIP+4 is the mask's own and is skipped.
+    static QString Places(const QString& text);
     void clearMask() { fillPlaces(QString()); }
     /// The width at which the field shows a complete ZIP+4 ("99999-9999") whole in its font.
     int fittingWidth() const;
