@@ -238,7 +238,7 @@ private:
                     .arg(m_def.bodyWidth() / PointsPerInch));
         if (type == 0) {
             r.onlyKeys(o, {"type", "x", "y", "width", "text", "lines", "font", "align", "color",
-                           "skipBlankLines", "lineHeight"});
+                           "skipBlankLines", "wrap", "lineHeight"});
             TextElement t;
             t.x = x;
             t.y = y;
@@ -247,6 +247,7 @@ private:
             t.align = static_cast<Align>(r.choice(o, "align", {"left", "center", "right"}, 0));
             t.color = r.color(o, "color", m_def.fonts[static_cast<std::size_t>(t.font)].color);
             t.skipBlankLines = r.flag(o, "skipBlankLines", false);
+            t.wrap = r.flag(o, "wrap", false);
             t.lineHeight = r.number(o, "lineHeight", 0) * PointsPerInch;
             QStringList lines;
             if (o.contains(u"text") == o.contains(u"lines"))

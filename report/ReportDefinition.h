@@ -38,6 +38,7 @@ struct TextElement
     QRgb color = 0xff000000;
     std::vector<Template> lines;
     bool skipBlankLines = false;
+    bool wrap = false; // a line wider than the element goes on over more lines, at its blanks
 };
 
 /// A filled rectangle: a rule or a box.

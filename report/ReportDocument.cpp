@@ -48,6 +48,28 @@ struct RenderedBand
     std::vector<PlacedText> texts;
 };
 
+/// `text` in lines no wider than `width`, broken at blanks; a word wider than a line stands
+/// alone on its line (and is cut there).
+QStringList Wrapped(const QString& text, const TextMeasure& m, double width)
+{
+    if (m.width(text) <= width)
+        return {text};
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + u' ' + word;
+        if (!line.isEmpty() && m.width(longer) > width) {
+            lines.append(line);
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    if (!line.isEmpty() || lines.isEmpty())
+        lines.append(line);
+    return lines;
+}
+
 } // namespace
 
 struct ReportDocument::Impl
@@ -77,6 +99,47 @@ struct ReportDocument::Impl
         amounts.resize(def->bindings.sumFields.size());
         placed.sums.resize(amounts.size());
         onPage.sums.resize(amounts.size());
+    }
+
+    // The record after the current one, read ahead to know whether the current one is the
+    // last: the last row is kept on the page the summary goes on.
+    bool lookedAhead = false;
+    bool nextExists = false;
+    std::vector<QString> nextValues;
+    std::vector<qint64> nextAmounts;
+
+    bool isLastRecord()
+    {
+        if (!lookedAhead) {
+            std::vector<QString> heldValues = values;
+            std::vector<qint64> heldAmounts = amounts;
+            nextExists = data.next();
+            if (nextExists) {
+                readRecord();
+                nextValues.swap(values);
+                nextAmounts.swap(amounts);
+            }
+            values.swap(heldValues);
+            amounts.swap(heldAmounts);
+            lookedAhead = true;
+        }
+        return !nextExists;
+    }
+
+    void nextRecord()
+    {
+        if (lookedAhead) {
+            lookedAhead = false;
+            hasRecord = nextExists;
+            if (hasRecord) {
+                values.swap(nextValues);
+                amounts.swap(nextAmounts);
+            }
+            return;
+        }
+        hasRecord = data.next();
+        if (hasRecord)
+            readRecord();
     }
 
     void readRecord()
@@ -115,22 +178,24 @@ struct ReportDocument::Impl
             int line = 0;
             for (const Template& tpl : t.lines) {
                 bool blank = false;
-                QString s = Render(tpl, context, blank);
+                const QString rendered = Render(tpl, context, blank);
                 if (t.skipBlankLines && blank)
                     continue;
-                double w = m.width(s);
-                if (w > t.width) {
-                    s = m.elided(s, t.width);
-                    w = m.width(s);
+                for (QString s : t.wrap ? Wrapped(rendered, m, t.width) : QStringList{rendered}) {
+                    double w = m.width(s);
+                    if (w > t.width) {
+                        s = m.elided(s, t.width);
+                        w = m.width(s);
+                    }
+                    const double x = t.align == Align::Right    ? t.x + t.width - w
+                                     : t.align == Align::Center ? t.x + (t.width - w) / 2
+                                                                : t.x;
+                    const double top = t.y + line * lineHeight;
+                    if (!s.isEmpty())
+                        out.texts.push_back({static_cast<float>(x), static_cast<float>(top + m.ascent()),
+                                             static_cast<float>(w), t.font, t.color, std::move(s)});
+                    ++line;
                 }
-                const double x = t.align == Align::Right    ? t.x + t.width - w
-                                 : t.align == Align::Center ? t.x + (t.width - w) / 2
-                                                            : t.x;
-                const double top = t.y + line * lineHeight;
-                if (!s.isEmpty())
-                    out.texts.push_back({static_cast<float>(x), static_cast<float>(top + m.ascent()),
-                                         static_cast<float>(w), t.font, t.color, std::move(s)});
-                ++line;
             }
             if (line > 0)
                 bottom = std::max(bottom, t.y + line * lineHeight + band.paddingBottom);
@@ -205,15 +270,24 @@ struct ReportDocument::Impl
                 count(-1); // it starts the next page
                 break;
             }
+            if (anyRow && d.summary.defined && isLastRecord()) {
+                // The totals never stand alone on a page of their own: the last row goes with
+                // them when they would not fit under it.
+                const double rowHeight = scratch.height;
+                RenderedBand summary;
+                render(d.summary, number, summary);
+                if (y + rowHeight + summary.height > limit) {
+                    count(-1);
+                    break;
+                }
+            }
             if (d.detail.stripe && onPage.count % 2 == 0)
                 scratch.shapes.insert(scratch.shapes.begin(),
                                       {QRectF(0, 0, d.bodyWidth(), scratch.height), *d.detail.stripe});
             place(scratch, y, page);
             y += scratch.height;
             anyRow = true;
-            hasRecord = data.next();
-            if (hasRecord)
-                readRecord();
+            nextRecord();
         }
         if (!hasRecord && !summaryPlaced) {
             if (d.summary.defined) {

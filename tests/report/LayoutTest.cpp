@@ -124,7 +124,7 @@ QString money(qint64 cents)
 struct BreakCase
 {
     int records;
-    std::vector<int> rowsPerPage; // the summary is on the last page
+    std::vector<int> rowsPerPage; // the summary is on the last page, under at least one row
 };
 
 TEST_F(Layout, RecordsFillPagesInOrderAndTheSummaryKeepsWhole)
@@ -132,12 +132,12 @@ TEST_F(Layout, RecordsFillPagesInOrderAndTheSummaryKeepsWhole)
     const BreakCase cases[] = {
         {0, {0}},        // an empty report still has its page with the summary
         {4, {4}},        // 2 inches left: the summary fits exactly
-        {5, {5, 0}},     // 1 inch left: the summary goes to a page of its own
-        {6, {6, 0}},     // page 1 full
+        {5, {4, 1}},     // the summary does not fit under row 5: row 5 goes with it
+        {6, {5, 1}},     // the same with page 1 all but full
         {7, {6, 1}},     // page 2 holds the last row and the summary
         {11, {6, 5}},    // 5 rows and the summary fill page 2 exactly
-        {12, {6, 6, 0}}, //
-        {13, {6, 7, 0}}, //
+        {12, {6, 5, 1}}, // never a page of totals alone
+        {13, {6, 6, 1}}, //
         {39, {6, 7, 7, 7, 7, 5}},
     };
     for (const BreakCase& c : cases) {

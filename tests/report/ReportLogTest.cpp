@@ -412,3 +412,34 @@ TEST_F(ReportLog, PageOneOfALongLogIsPaintedBeforeTheRestIsLaidOut)
 }
 
 } // namespace
+
+TEST_F(ReportLog, FullDetailShowsTheLongestValuesTheLogHoldsWhole)
+{
+    // As long as the fields allow, in capitals where they are widest: nothing may be cut.
+    std::vector<Piece> pieces{MakePiece(0)};
+    Piece& p = pieces[0];
+    p.lines = {"MR. ROBERT ALLARD-WHITCOMB III", "WHITCOMB ALLARD & SONS HOLDING", "", ""};
+    p.city = "RANCHO SANTA MARGARITA";
+    p.state = "CA";
+    p.zip = "92688-1234";
+    p.comment = "NOTICE OF DEFAULT AND INTENT TO ACC";
+    p.re = "LOAN 2024-000123-ABCD-EFG";
+    const std::string path = m_dir.filePath("long.dbf").toStdString();
+    reporttest::WriteLog(path, pieces);
+    m_table.setDbfFileName(path);
+    m_table.Open();
+    ASSERT_FALSE(m_engine.open(ProjectSource));
+    auto doc = layout("FullDetail");
+    ASSERT_TRUE(doc);
+    // Every word of every value is on the page, none cut, whether or not its line wrapped.
+    QString page;
+    for (const PageText& t : doc->pageTexts(0)) {
+        EXPECT_FALSE(t.text.contains(u'\u2026')) << t.text.toStdString();
+        page += t.text + " ";
+    }
+    for (const QString& whole :
+         {QString("MR. ROBERT ALLARD-WHITCOMB III"), QString("WHITCOMB ALLARD & SONS HOLDING"),
+          QString("RANCHO SANTA MARGARITA CA 92688-1234"), QString("NOTICE OF DEFAULT AND INTENT TO ACC"),
+          QString("RE: LOAN 2024-000123-ABCD-EFG")})
+        EXPECT_TRUE(page.contains(whole)) << whole.toStdString() << " in " << page.toStdString();
+}
