@@ -189,10 +189,14 @@ void TReportMenu::printToPdf(quill::report::ReportDocument& document, const QStr
     QDir().mkpath(folder);
     const QString file =
         folder + "/" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + "-" + reportName + ".pdf";
-    StatusWindow status(m_window);
-    const auto error = quill::report::WritePdf(document, file, 600, [&](int page) {
-        return status.page("Printing page %p", page, std::max(page, document.pagesLaidOut()));
-    });
+    std::optional<QString> error;
+    {
+        // Gone before the message that says where the file went.
+        StatusWindow status(m_window);
+        error = quill::report::WritePdf(document, file, 600, [&](int page) {
+            return status.page("Printing page %p", page, std::max(page, document.pagesLaidOut()));
+        });
+    }
     if (error) {
         m_services.error(m_window, *error);
         return;

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -94,6 +95,35 @@ TF_ReportPreview::TF_ReportPreview(quill::report::ReportDocument& document, std:
     guarded([this] { showPage(0); });
     if (!m_failure)
         m_layoutTimer->start();
+}
+
+void TF_ReportPreview::keyPressEvent(QKeyEvent* event)
+{
+    // The keys of a reader: Page Up and Down, Ctrl+Home and Ctrl+End.
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        guarded([this] { showPage(m_page + 1); });
+        return;
+    case Qt::Key_PageUp:
+        guarded([this] { showPage(m_page - 1); });
+        return;
+    case Qt::Key_Home:
+        if (control) {
+            guarded([this] { showPage(0); });
+            return;
+        }
+        break;
+    case Qt::Key_End:
+        if (control) {
+            guarded([this] { showPage(m_document.pageCount() - 1); });
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TF_ReportPreview::guarded(const std::function<void()>& step)

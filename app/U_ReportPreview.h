@@ -38,6 +38,9 @@ public:
     /// command that opened the window rethrows it here, outside the event loop.
     void rethrowFailure();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void render();
     void updateNavigation();

@@ -359,3 +359,32 @@ TEST_F(ReportFlow, ADamagedLogFoundWhilePreviewingHaltsLikeAnyTableFailure)
     ASSERT_FALSE(services.boxes.empty());
     EXPECT_EQ(services.boxes.back().caption, "Program halted.");
 }
+
+TEST_F(ReportFlow, ThePreviewTurnsPagesWithTheKeysAndCountsThemWhenAllAreLaidOut)
+{
+    TF_Main& w = start();
+    quill::report::ReportLogWriter writer(log().toStdString());
+    quill::report::ReportRecord r;
+    r.sentName[0] = "Someone";
+    r.date = "12/10/2026";
+    r.mailerNumber = "9214 7123 4567 8900 0000 15";
+    for (int i = 0; i < 120; ++i)
+        ASSERT_EQ(writer.append(r), quill::report::ReportLogWriter::Outcome::Logged);
+    int pages = 0, afterPageDown = -1, atEnd = -1;
+    QString label;
+    services.onDialog([&](QDialog& d) {
+        auto* preview = qobject_cast<TF_ReportPreview*>(&d);
+        ASSERT_NE(preview, nullptr);
+        pages = preview->document().pageCount();
+        QTest::keyClick(preview, Qt::Key_PageDown);
+        afterPageDown = preview->currentPage();
+        QTest::keyClick(preview, Qt::Key_End, Qt::ControlModifier);
+        atEnd = preview->currentPage();
+        label = preview->findChild<QLabel*>("labelPage")->text();
+    });
+    w.miPreviewShort->trigger();
+    ASSERT_GT(pages, 2);
+    EXPECT_EQ(afterPageDown, 1);
+    EXPECT_EQ(atEnd, pages - 1);
+    EXPECT_EQ(label, QString("Page %1 of %1").arg(pages));
+}
