@@ -6,6 +6,8 @@
 #include "MassPrint.h"
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
+#include "U_PrintBarCode.h"
+#include "U_TextFiles.h"
 #include "PageDevice.h"
 #include "Palette.h"
 #include "PlatformServices.h"
@@ -332,6 +334,9 @@ void TF_Main::buildMenu()
     connect(MIExit, &QAction::triggered, this, &TF_Main::MIExitClick);
     connect(MIReadWriteToDB, &QAction::triggered, this, &TF_Main::MIReadWriteToDBClick);
     connect(MIMassPrint, &QAction::triggered, this, &TF_Main::MIMassPrintClick);
+    connect(MIPrintBarCodes, &QAction::triggered, this, &TF_Main::MIPrintBarCodesClick);
+    connect(MIImport, &QAction::triggered, this, &TF_Main::MIImportClick);
+    connect(MIExport, &QAction::triggered, this, &TF_Main::MIExportClick);
     connect(MIPrint, &QAction::triggered, this, &TF_Main::MIPrintClick);
     connect(MailerNumber1, &QAction::triggered, this, &TF_Main::MailerNumber1Click);
     connect(MIPrinterSetup, &QAction::triggered, this, &TF_Main::MIPrinterSetupClick);
@@ -1083,6 +1088,37 @@ void TF_Main::btnExitClick()
     });
     MIMassPrint->setEnabled(false);
     editPostageExit();
+}
+
+// Bar-code pre-print and text files -----------------------------------------------------------
+
+void TF_Main::MIPrintBarCodesClick()
+{
+    MIPrintBarCodesCommand(m_services, this, m_settings, m_programFolder, FontDialog1);
+}
+
+void TF_Main::MIImportClick()
+{
+    // What is typed into database mode's record is written before the table is closed.
+    if (!postAddress())
+        return;
+    TextFileCommandContext context{m_services, this, q(m_settings.Default), {}, {}};
+    if (m_databaseMode) {
+        context.closeAddressTable = [this] { TzDbfAddress.Close(); };
+        context.reopenAddressTable = [this] {
+            TzDbfAddress.Open();
+            DSAddress->showRecord();
+            showOrder();
+            tzmemoAddress->setFocus();
+        };
+    }
+    RunTableCommand([&] { MIImportCommand(context); });
+}
+
+void TF_Main::MIExportClick()
+{
+    TextFileCommandContext context{m_services, this, q(m_settings.Default), {}, {}};
+    RunTableCommand([&] { MIExportCommand(context); });
 }
 
 // Mass print ----------------------------------------------------------------------------------

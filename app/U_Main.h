@@ -114,6 +114,11 @@ public:
     void tzmemoAddressChange();
     void tzmemoAddressExit();
     void MIMassPrintClick();
+
+    // Bar-code pre-print and name-and-address text files
+    void MIPrintBarCodesClick();
+    void MIImportClick();
+    void MIExportClick();
     /// Database mode is on: the address table is open and its controls are shown.
     bool databaseMode() const { return m_databaseMode; }
     /// The address table of database mode.

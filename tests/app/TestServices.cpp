@@ -34,9 +34,10 @@ int TestServices::execDialog(QDialog& dialog)
     return dialog.result();
 }
 
-QString TestServices::openFileName(QWidget*, const QString& title, const QString&, const QString&)
+QString TestServices::openFileName(QWidget*, const QString& title, const QString& folder, const QString&)
 {
     events.append("open:" + title);
+    fileDialogPlaces.append(folder);
     if (fileAnswers.empty())
         return {};
     QString a = fileAnswers.front();
@@ -44,9 +45,10 @@ QString TestServices::openFileName(QWidget*, const QString& title, const QString
     return a;
 }
 
-QString TestServices::saveFileName(QWidget*, const QString& title, const QString&, const QString&)
+QString TestServices::saveFileName(QWidget*, const QString& title, const QString& folder, const QString&)
 {
     events.append("save:" + title);
+    fileDialogPlaces.append(folder);
     if (fileAnswers.empty())
         return {};
     QString a = fileAnswers.front();

@@ -33,8 +33,8 @@ public:
     int messageBox(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
                    int buttons) override;
     int execDialog(QDialog& dialog) override;
-    QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override;
-    QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    QString openFileName(QWidget*, const QString& title, const QString& folder, const QString&) override;
+    QString saveFileName(QWidget*, const QString& title, const QString& folder, const QString&) override;
     QString clipboardText() override { return clipboard; }
     void setClipboardText(const QString& text) override { clipboard = text; }
     void openUrl(const QUrl& url) override;
@@ -58,6 +58,7 @@ public:
     std::deque<int> boxAnswers;
     std::deque<DialogHandler> dialogHandlers;
     std::deque<QString> fileAnswers;
+    QStringList fileDialogPlaces; // the folder (or proposed file) each file dialog opened at
     QString clipboard;
     std::vector<QUrl> urls;
     QStringList helpFiles;
