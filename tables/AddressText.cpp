@@ -28,37 +28,40 @@ AddressFields SplitAddressLine(std::string_view line)
     AddressFields fields;
     if (line.find(',') == std::string_view::npos)
         return fields;
-    std::string rest(line);
+    // The seventh field ends at the end of the line, as if a comma followed it there; the
+    // fields before it end at the line's own commas.
+    std::string text(line);
+    text += ',';
+    const std::size_t own = line.size();
+    std::size_t pos = 0;
     for (std::size_t k = 0; k < 7; ++k) {
-        if (k == 6)
-            rest += ','; // the seventh field ends at the end of the line
-        std::string field;
-        if (!rest.empty() && rest[0] == '"') {
-            std::size_t i = 1;
+        const std::size_t limit = k == 6 ? text.size() : own; // commas that count for this field
+        std::string& field = fields[k];
+        if (pos < own && text[pos] == '"') {
+            std::size_t i = pos + 1;
             bool closed = false;
-            while (i < rest.size()) {
-                if (rest[i] == '"' && i + 1 < rest.size() && rest[i + 1] == '"') {
+            while (i < own) {
+                if (text[i] == '"' && i + 1 < own && text[i + 1] == '"') {
                     field += '"'; // a doubled quote stands for one
                     i += 2;
-                } else if (rest[i] == '"' && i + 1 < rest.size() && rest[i + 1] == ',') {
+                } else if (text[i] == '"' && i + 1 < limit && text[i + 1] == ',') {
                     closed = true;
                     break;
                 } else {
-                    field += rest[i++];
+                    field += text[i++];
                 }
             }
             if (!closed)
                 return {}; // a quoted field that never closes: the line gives one empty record
-            rest.erase(0, i + 2);
+            pos = i + 2;
         } else {
-            const std::size_t comma = rest.find(',');
-            if (comma == std::string::npos)
+            const std::size_t comma = text.find(',', pos);
+            if (comma >= limit)
                 return {};
-            field = rest.substr(0, comma);
-            rest.erase(0, comma + 1);
+            field.assign(text, pos, comma - pos);
+            pos = comma + 1;
         }
-        fields[k] = std::move(field);
-        if (k < 5 && rest.find(',') == std::string::npos)
+        if (k < 5 && text.find(',', pos) >= own)
             return {}; // fewer than seven fields
     }
     return fields;
@@ -94,15 +97,16 @@ std::vector<std::string_view> TextLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
     }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
     return lines;
 }
 

@@ -49,10 +49,15 @@ void MemoFile::open(const std::string& path, uint8_t version, bool readOnly)
     }
 }
 
+uint32_t MemoFile::blocksIn(uint64_t size) const
+{
+    const uint64_t blocks = (size + m_blockSize - 1) / m_blockSize;
+    return static_cast<uint32_t>(std::min<uint64_t>(blocks, 0xFFFFFFFFu));
+}
+
 uint32_t MemoFile::endBlock() const
 {
-    const uint64_t blocks = (m_file.size() + m_blockSize - 1) / m_blockSize;
-    return static_cast<uint32_t>(std::min<uint64_t>(blocks, 0xFFFFFFFFu));
+    return blocksIn(m_file.size());
 }
 
 void MemoFile::writeFailed(int error) const
@@ -199,7 +204,8 @@ bool MemoFile::free(uint32_t block) noexcept
 
 MemoFile::Taken MemoFile::take(uint32_t blocks)
 {
-    const uint32_t end = endBlock();
+    const uint64_t size = m_file.size();
+    const uint32_t end = blocksIn(size);
     uint64_t linkAt = dbt::FreeChain; // where the pointer to `cur` is kept
     uint32_t cur = chainHead();
     std::unordered_set<uint32_t> seen;
@@ -221,7 +227,7 @@ MemoFile::Taken MemoFile::take(uint32_t blocks)
                 writeAt(static_cast<uint64_t>(cur + blocks) * m_blockSize, rest);
                 setLink(linkAt, cur + blocks);
             }
-            return {cur, false, 0};
+            return {cur, false, 0, size};
         }
         linkAt = static_cast<uint64_t>(cur) * m_blockSize;
         cur = next;
@@ -229,14 +235,14 @@ MemoFile::Taken MemoFile::take(uint32_t blocks)
     // No run fits: the text goes at the end of the file, and the chain's last link (also one
     // that looped back or pointed anywhere but the end) moves to the new end once the text is
     // written.
-    return {end, true, linkAt};
+    return {end, true, linkAt, size};
 }
 
-void MemoFile::appendAtEnd(uint64_t at, std::string_view data, uint64_t linkAt, uint32_t newEnd)
+void MemoFile::appendAtEnd(uint64_t oldSize, uint64_t at, std::string_view data, uint64_t linkAt,
+                           uint32_t newEnd)
 {
     // The text first, then the link. Should either fail, the file is cut back to where it
     // ended, so the chain still ends just past it.
-    const uint64_t oldSize = m_file.size();
     if (!m_file.writeAt(at, data) || !m_file.writeAt(linkAt, Le32(newEnd))) {
         const int error = m_file.error();
         (void)m_file.truncate(oldSize);
@@ -248,12 +254,13 @@ uint32_t MemoFile::appendDbase3(std::string_view bytes)
 {
     // dBase III: texts are only ever added, each ended by two end-of-file bytes; the header
     // holds the next block to use.
-    const uint32_t block = std::max({chainHead(), endBlock(), 1u});
+    const uint64_t size = m_file.size();
+    const uint32_t block = std::max({chainHead(), blocksIn(size), 1u});
     std::string data(bytes);
     data.append(2, dbf::EndOfFile);
     const auto blocks = static_cast<uint32_t>((data.size() + m_blockSize - 1) / m_blockSize);
     data.resize(static_cast<std::size_t>(blocks) * m_blockSize, '\0');
-    appendAtEnd(static_cast<uint64_t>(block) * m_blockSize, data, dbt::FreeChain, block + blocks);
+    appendAtEnd(size, static_cast<uint64_t>(block) * m_blockSize, data, dbt::FreeChain, block + blocks);
     return block;
 }
 
@@ -284,7 +291,7 @@ uint32_t MemoFile::write(uint32_t old, std::string_view bytes, OldRun what)
     const Taken run = take(needed);
     const uint64_t at = static_cast<uint64_t>(run.block) * m_blockSize;
     if (run.atEnd)
-        appendAtEnd(at, data, run.linkAt, run.block + needed);
+        appendAtEnd(run.fileSize, at, data, run.linkAt, run.block + needed);
     else
         writeAt(at, data);
     if (what == OldRun::Own)

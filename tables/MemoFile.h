@@ -70,9 +70,12 @@ private:
         uint32_t block;
         bool atEnd; // past the end of the file: the link at linkAt moves when it is written
         uint64_t linkAt;
+        uint64_t fileSize; // the memo file's size when the run was taken
     };
     Taken take(uint32_t blocks);
-    void appendAtEnd(uint64_t at, std::string_view data, uint64_t linkAt, uint32_t newEnd);
+    void appendAtEnd(uint64_t oldSize, uint64_t at, std::string_view data, uint64_t linkAt, uint32_t newEnd);
+    /// The blocks a file of `size` bytes holds, a last partial one counted.
+    uint32_t blocksIn(uint64_t size) const;
     void putRun(uint32_t block, uint32_t blocks);
     bool release(uint32_t block, uint32_t blocks) noexcept;
     void writeAt(uint64_t offset, std::string_view bytes);
