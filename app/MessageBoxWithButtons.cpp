@@ -7,7 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-TButtonsBox::TButtonsBox(const QString& caption, const QString& text, const QStringList& captions, QWidget* parent)
+TButtonsBox::TButtonsBox(const QString& caption, const QString& text, const QStringList& captions,
+                         QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(caption);
@@ -53,7 +54,10 @@ TButtonsBox::TButtonsBox(const QString& caption, const QString& text, const QStr
     CentreOnScreen(this);
 }
 
-void TButtonsBox::reject() { done(2); }
+void TButtonsBox::reject()
+{
+    done(2);
+}
 
 int MessageBoxWithButtons(PlatformServices& services, const QString& caption, const QString& text,
                           const QStringList& buttons, QWidget* parent)

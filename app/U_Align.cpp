@@ -51,10 +51,11 @@ TF_Align::TF_Align(quill::Settings& settings, QWidget* parent)
     auto* group = new QGroupBox(this);
     group->setObjectName("GroupBox1");
     group->setGeometry(6, 2, 285, 116);
-    auto* text = new QLabel("The numbers below will move the text on the form either 1/100\" to the right if a "
-                            "negative number or to the left if a positive number.  It also can move the text  "
-                            "1/100\" up if a positive number and down if a negative number.",
-                            group);
+    auto* text =
+        new QLabel("The numbers below will move the text on the form either 1/100\" to the right if a "
+                   "negative number or to the left if a positive number.  It also can move the text  "
+                   "1/100\" up if a positive number and down if a negative number.",
+                   group);
     text->setObjectName("Label2");
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -22,8 +22,8 @@ class TF_Mailer : public QDialog
     Q_OBJECT
 public:
     /// `showDontShow`: opened before a print, with "Do not show this screen again".
-    TF_Mailer(PlatformServices& services, quill::Settings& settings, bool& showMailerDialog, bool showDontShow,
-              QWidget* parent = nullptr);
+    TF_Mailer(PlatformServices& services, quill::Settings& settings, bool& showMailerDialog,
+              bool showDontShow, QWidget* parent = nullptr);
 
     static constexpr const char* InvalidInput = "Invalid input value.  Use escape key to abandon changes";
 

@@ -6,8 +6,6 @@
 #include "MassPrint.h"
 #include "Memo.h"
 #include "MessageBoxWithButtons.h"
-#include "U_PrintBarCode.h"
-#include "U_TextFiles.h"
 #include "PageDevice.h"
 #include "Palette.h"
 #include "PlatformServices.h"
@@ -20,6 +18,8 @@
 #include "U_ExtraLabel.h"
 #include "U_Mailer.h"
 #include "U_MassPrint.h"
+#include "U_PrintBarCode.h"
+#include "U_TextFiles.h"
 #include "U_YourAddress.h"
 #include "ZipEdit.h"
 

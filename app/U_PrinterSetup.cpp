@@ -30,4 +30,7 @@ TF_PrinterSetup::TF_PrinterSetup(const QString& current, QWidget* parent) : QDia
     setMinimumWidth(380);
 }
 
-QString TF_PrinterSetup::printerName() const { return cbPrinter->currentData().toString(); }
+QString TF_PrinterSetup::printerName() const
+{
+    return cbPrinter->currentData().toString();
+}

@@ -21,7 +21,8 @@ void storeNumbering(const Settings& s, IniFile& ini)
     ini.writeString(Values, "MailerNum", s.MailerNum);
 }
 
-std::optional<std::string> rewrite(const std::filesystem::path& file, const std::function<void(IniFile&)>& change)
+std::optional<std::string> rewrite(const std::filesystem::path& file,
+                                   const std::function<void(IniFile&)>& change)
 {
     IniFile ini;
     ini.load(file); // keep whatever else the file holds now

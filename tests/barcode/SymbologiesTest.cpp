@@ -16,7 +16,10 @@ using namespace quill::barcode;
 
 namespace {
 
-Modules modulesOf(TBarCodeType type, const std::string& text) { return SymbolModules(type, text); }
+Modules modulesOf(TBarCodeType type, const std::string& text)
+{
+    return SymbolModules(type, text);
+}
 
 // Runs zint, an independent encoder from Debian, and returns its module rows ("1"/"0").
 std::vector<std::string> zintRows(const std::string& type, const std::string& data)
@@ -117,11 +120,11 @@ TEST(Postnet, BitmapGeometry)
         topRow += img.pixelColor(x, 9).red() == 0 ? '1' : '0';
         bottomRow += img.pixelColor(x, 19).red() == 0 ? '1' : '0';
     }
-    EXPECT_EQ(bottomRow.find('1'), 10u);           // first frame bar
-    EXPECT_EQ(bottomRow.find('1', 11), 12u);       // first data bar
-    EXPECT_EQ(bottomRow.rfind('1'), 72u);          // closing frame bar
+    EXPECT_EQ(bottomRow.find('1'), 10u);                                // first frame bar
+    EXPECT_EQ(bottomRow.find('1', 11), 12u);                            // first data bar
+    EXPECT_EQ(bottomRow.rfind('1'), 72u);                               // closing frame bar
     EXPECT_EQ(std::count(bottomRow.begin(), bottomRow.end(), '1'), 32); // frame, 30 data bars, frame
-    EXPECT_EQ(img.pixelColor(14, 10).red(), 0);    // "1" starts 00011: a short bar covers rows 10-19
+    EXPECT_EQ(img.pixelColor(14, 10).red(), 0); // "1" starts 00011: a short bar covers rows 10-19
     EXPECT_EQ(img.pixelColor(14, 9).red(), 255);
     EXPECT_EQ(topRow[10], '1');
     EXPECT_EQ(topRow[12], '0');
@@ -157,7 +160,10 @@ TEST(Symbologies, FiltersAndWidths)
         {bcUPCE, "1234567", "123456", 71},
         {bcUPC2ext, "123", "12", 40},
         {bcUPC5ext, "1234567", "12345", 67},
-        {bcEAN128, "\x80" "AB", "AB", 11 * 6 + 22}, // start, FNC1, A, B, check, stop
+        {bcEAN128,
+         "\x80"
+         "AB",
+         "AB", 11 * 6 + 22}, // start, FNC1, A, B, check, stop
     };
     for (const Case& c : cases) {
         TBarcodeBmp b;
@@ -175,7 +181,9 @@ TEST(Symbologies, FiltersAndWidths)
 TEST(Symbologies, UpcAndEanEdgeCases)
 {
     EXPECT_EQ(UpcADigits("12345"), "000000123457");
-    EXPECT_EQ(Ean13Modules("0" "12345678901"), UpcAModules("12345678901"));
+    EXPECT_EQ(Ean13Modules("0"
+                           "12345678901"),
+              UpcAModules("12345678901"));
     EXPECT_EQ(UpcEExpansion("123456"), "01234500006");
     EXPECT_EQ(UpcEDigits("123456"), "1234565");
     EXPECT_EQ(UpcEExpansion("123450"), "01200000345");
