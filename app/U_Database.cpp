@@ -1,5 +1,7 @@
 #include "U_Database.h"
 
+#include "U_CommonAPI.h"
+
 #include "GlobalVariables.h"
 #include "PlatformServices.h"
 #include "ZipEdit.h"
@@ -52,9 +54,11 @@ QString TTzEdit::fieldText() const
 {
     if (!m_zip)
         return text();
+    // As every ZIP the program takes from a mask field: five digits when the plus-four is not
+    // filled in, nothing when no digit is.
     QString t = displayText();
     t.replace('_', ' ');
-    return t.trimmed() == "-" ? QString() : t;
+    return QString::fromStdString(quill::TrimZip(t.toStdString()));
 }
 
 void TTzEdit::showFieldText(const QString& text)
@@ -203,6 +207,7 @@ void TDSAddress::showRecord()
     m_city->showFieldText(q(r.city));
     m_state->showFieldText(q(r.state));
     m_zip->showFieldText(q(r.zip));
+    m_shownAsLoaded = shown();
 }
 
 void TDSAddress::lockFailed(const char* operation)
@@ -227,7 +232,8 @@ bool TDSAddress::post()
         }
     }
     try {
-        quill::tables::WriteAddress(m_table, r);
+        // Only what the user changed is written: the rest keeps the bytes it has in the file.
+        quill::tables::WriteAddress(m_table, r, inserting ? nullptr : &m_shownAsLoaded);
     } catch (const quill::tables::DatasetError& e) {
         m_table.Cancel();
         m_services.messageBox(m_window, PlatformServices::BoxKind::Error, quill::ApplicationTitle,
@@ -241,6 +247,7 @@ bool TDSAddress::post()
     }
     m_inserting = false;
     m_modified = false;
+    m_shownAsLoaded = r;
     return true;
 }
 

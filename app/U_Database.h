@@ -106,6 +106,7 @@ private:
     bool m_loading = false;
     bool m_modified = false;
     bool m_inserting = false;
+    quill::tables::AddressRecord m_shownAsLoaded; // the controls as they showed the stored record
 };
 
 /// The table's path as `labelDatabaseName` shows it in at most `maxWidth` pixels of `metrics`:

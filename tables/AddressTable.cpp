@@ -44,20 +44,25 @@ AddressRecord ReadAddress(TTzDbf& table)
     return r;
 }
 
-void WriteAddress(TTzDbf& table, const AddressRecord& record)
+void WriteAddress(TTzDbf& table, const AddressRecord& record, const AddressRecord* before)
 {
     const DbfField* address = table.FindField(AddressFieldNames[0]);
-    if (address && address->type == 'M') {
-        table.SetMField(AddressFieldNames[0], record.lines);
-    } else if (address) {
-        std::string joined;
-        for (const std::string& line : record.lines)
-            joined += (joined.empty() ? "" : " ") + line;
-        table.SetFieldText(AddressFieldNames[0], joined);
+    if (address && (!before || record.lines != before->lines)) {
+        if (address->type == 'M') {
+            table.SetMField(AddressFieldNames[0], record.lines);
+        } else {
+            std::string joined;
+            for (const std::string& line : record.lines)
+                joined += (joined.empty() ? "" : " ") + line;
+            table.SetFieldText(AddressFieldNames[0], joined);
+        }
     }
-    table.SetFieldText(AddressFieldNames[1], record.city);
-    table.SetFieldText(AddressFieldNames[2], record.state);
-    table.SetFieldText(AddressFieldNames[3], record.zip);
+    if (!before || record.city != before->city)
+        table.SetFieldText(AddressFieldNames[1], record.city);
+    if (!before || record.state != before->state)
+        table.SetFieldText(AddressFieldNames[2], record.state);
+    if (!before || record.zip != before->zip)
+        table.SetFieldText(AddressFieldNames[3], record.zip);
 }
 
 } // namespace quill::tables

@@ -21,6 +21,7 @@ struct AddressRecord
 {
     std::vector<std::string> lines; // the address memo's lines
     std::string city, state, zip;
+    bool operator==(const AddressRecord&) const = default;
 };
 
 /// The first field the address controls need and the table lacks ("Field '%s' not found" names
@@ -33,9 +34,10 @@ int AddressFieldWidth(const TTzDbf& table, const char* name);
 /// The current record. An ADDRESS that another program made a character field reads as one line.
 AddressRecord ReadAddress(TTzDbf& table);
 
-/// Stores the recipient in the record buffer (after Edit or Insert). Texts longer than the
-/// file's fields are cut when the buffer is written; a value a field of another type cannot take
-/// is a DatasetError.
-void WriteAddress(TTzDbf& table, const AddressRecord& record);
+/// Stores the recipient in the record buffer (after Edit or Insert). With `before`, the record as
+/// it was shown, only the fields that changed are stored: a field the user did not touch keeps
+/// its bytes, as other programs wrote them. Texts longer than the file's fields are cut when the
+/// buffer is written; a value a field of another type cannot take is a DatasetError.
+void WriteAddress(TTzDbf& table, const AddressRecord& record, const AddressRecord* before = nullptr);
 
 } // namespace quill::tables
