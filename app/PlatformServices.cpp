@@ -78,6 +78,18 @@ QString QtPlatformServices::saveFileName(QWidget* parent, const QString& title, 
     return QFileDialog::getSaveFileName(parent, title, folder, filter);
 }
 
+QString QtPlatformServices::openOrNewFileName(QWidget* parent, const QString& title, const QString& folder,
+                                              const QString& filter)
+{
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile); // a new name makes a new table
+    dialog.setLabelText(QFileDialog::Accept, "&Open");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
 QString QtPlatformServices::clipboardText()
 {
     return QGuiApplication::clipboard()->text();

@@ -36,6 +36,13 @@ public:
                                  const QString& filter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter) = 0;
+    /// An open-file dialog that also takes the name of a file that does not exist yet, for a
+    /// table the command creates. By default the plain open-file dialog.
+    virtual QString openOrNewFileName(QWidget* parent, const QString& title, const QString& folder,
+                                      const QString& filter)
+    {
+        return openFileName(parent, title, folder, filter);
+    }
 
     virtual QString clipboardText() = 0;
     virtual void setClipboardText(const QString& text) = 0;
@@ -79,6 +86,8 @@ public:
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& folder,
                          const QString& filter) override;
+    QString openOrNewFileName(QWidget* parent, const QString& title, const QString& folder,
+                              const QString& filter) override;
     QString clipboardText() override;
     void setClipboardText(const QString& text) override;
     void openUrl(const QUrl& url) override;

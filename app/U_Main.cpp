@@ -1011,7 +1011,7 @@ bool TF_Main::postAddress()
 
 void TF_Main::MIReadWriteToDBClick()
 {
-    QString path = m_services.openFileName(this, OpenTableTitle, q(m_settings.Default), OpenTableFilter);
+    QString path = m_services.openOrNewFileName(this, OpenTableTitle, q(m_settings.Default), OpenTableFilter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith('.'))

@@ -11,11 +11,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -499,4 +501,28 @@ TEST(DatabaseLabel, ALongPathKeepsItsTrailingFoldersAfterDots)
     EXPECT_TRUE(longPath.endsWith(shown.mid(4)));
     EXPECT_LE(m.horizontalAdvance(shown.mid(4)), 251);
     EXPECT_GT(m.horizontalAdvance(longPath.right(shown.size() - 4 + 8)), 251); // no more folder fits
+}
+
+TEST(QtServices, TheTableDialogTakesTheNameOfAFileThatIsNotThereYet)
+{
+    QTemporaryDir dir;
+    QtPlatformServices services;
+    // The real file dialog, answered as a clerk would: a new name, then Open.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            d->selectFile(dir.path() + "/clients.dbf");
+            QMetaObject::invokeMethod(d, "accept"); // the Open button's slot
+        }
+    });
+    poll.start(10);
+    QTimer::singleShot(5000, [] {
+        if (QWidget* stuck = QApplication::activeModalWidget())
+            stuck->close(); // fail rather than hang
+    });
+    const QString chosen = services.openOrNewFileName(nullptr, "Read Name and Address from File", dir.path(),
+                                                      "DBF Files (*.dbf)");
+    EXPECT_EQ(chosen, dir.path() + "/clients.dbf");
+    EXPECT_FALSE(QFile::exists(chosen)); // the command makes it
 }
