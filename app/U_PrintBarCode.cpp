@@ -213,7 +213,7 @@ void MIPrintBarCodesCommand(PlatformServices& services, QWidget* owner, quill::S
         progress->show();
     }
     // A failure ends the run quietly: the forms printed so far are whole, the rest not begun.
-    (void)quill::printing::PrePrintBarCodes(
+    const quill::printing::PrePrintResult run = quill::printing::PrePrintBarCodes(
         forms, QString::fromStdString(quill::WithoutDashes(settings.CustID)),
         QString::fromStdString(settings.SerialNum), QString::number(settings.LeftRight),
         QString::number(settings.TopBottom), fontHolder, [&] { return services.pageDevice(programFolder); },
@@ -227,4 +227,13 @@ void MIPrintBarCodesCommand(PlatformServices& services, QWidget* owner, quill::S
         });
     progress.reset();
     QApplication::restoreOverrideCursor();
+    // The forms carry their numbers now: the numbering goes on after the last of them, so no
+    // later piece is given one of them again, and the settings file says so at once, as after
+    // every printed piece.
+    if (run.printed > 0) {
+        settings.SerialNum = run.lastSerial.toStdString();
+        if (auto error =
+                quill::SaveNumbering(settings, (programFolder + quill::SettingsFileName).toStdString()))
+            services.error(owner, QString::fromStdString(*error));
+    }
 }

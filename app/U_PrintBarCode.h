@@ -64,6 +64,7 @@ private:
 /// File > Print Bar Codes: asks, steps the number, runs the dialog (putting the numbering back
 /// on Cancel), refuses a customer ID of zeros, and prints the bar codes alone on the forms,
 /// one job each, showing "Form 3 of 40" with a Stop button on longer runs. A failure of the
-/// run ends it quietly; the forms printed before it stay printed.
+/// run ends it quietly; the forms printed before it stay printed. The serial number then stands
+/// at the last form printed, so the next piece, printed or pre-printed, takes the one after.
 void MIPrintBarCodesCommand(PlatformServices& services, QWidget* owner, quill::Settings& settings,
                             const QString& programFolder, const QFont& fontHolder);

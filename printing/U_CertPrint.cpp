@@ -368,6 +368,7 @@ PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString&
             break;
         }
         ++result.printed;
+        result.lastSerial = QString::fromStdString(serial);
         StepError stepError;
         const auto next = StepSerial(serial, +1, &stepError);
         if (!next) {

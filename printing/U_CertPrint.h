@@ -105,6 +105,7 @@ PrintResult DrawMailerForm(const FormData& data, bool barcodeMode, const QFont& 
 struct PrePrintResult
 {
     int printed = 0;              // forms sent to the printer
+    QString lastSerial;           // the serial number of the last of them
     bool stopped = false;         // the user stopped the run between forms
     std::optional<QString> error; // what ended the run early
 };

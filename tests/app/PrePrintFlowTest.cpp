@@ -2,6 +2,7 @@
 // numbering is afterwards.
 
 #include "MaskEdit.h"
+#include "Memo.h"
 #include "TestServices.h"
 #include "U_Main.h"
 #include "U_PrintBarCode.h"
@@ -93,8 +94,18 @@ TEST_F(PrePrintFlow, FiveLabelsFromSerial100PrintFiveFormsAndLeaveTheSerial)
                                              "9214 7123 4567 8900 0010 43"}));
     EXPECT_EQ(progress,
               (QStringList{"Form 1 of 5", "Form 2 of 5", "Form 3 of 5", "Form 4 of 5", "Form 5 of 5"}));
-    EXPECT_EQ(w.settings().SerialNum, "0000100"); // the run counted with its own copy
+    // The numbering goes on after the last form, in the settings file too: the next piece
+    // printed never carries a number that is already on a pre-printed form.
+    EXPECT_EQ(w.settings().SerialNum, "0000104");
     EXPECT_EQ(w.settings().MailerNum, before.MailerNum);
+    QFile ini(dir.path() + "/quill4.ini");
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("SerialNum=0000104"));
+    services.makePage = {};
+    w.memoAddress->setPlainText("Ann Smith\n12 Main St");
+    w.MIPrint->trigger();
+    const auto& page = static_cast<const RecordingPage&>(*services.pages.back());
+    EXPECT_EQ(page.texts.front().text, "9214 7123 4567 8900 0010 50"); // serial 0000105
 }
 
 TEST_F(PrePrintFlow, NoCancelAndZerosEachEndTheCommandAsTheyShould)
