@@ -78,6 +78,13 @@ QString QtPlatformServices::saveFileName(QWidget* parent, const QString& title, 
     return QFileDialog::getSaveFileName(parent, title, folder, filter);
 }
 
+QString QtPlatformServices::saveFileNameNoConfirm(QWidget* parent, const QString& title,
+                                                  const QString& folder, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, folder, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
 QString QtPlatformServices::openOrNewFileName(QWidget* parent, const QString& title, const QString& folder,
                                               const QString& filter)
 {

@@ -36,6 +36,13 @@ public:
                                  const QString& filter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter) = 0;
+    /// A save-file dialog that does not ask whether to replace an existing file, for a command
+    /// that asks its own question (overwrite, append or cancel). By default the plain one.
+    virtual QString saveFileNameNoConfirm(QWidget* parent, const QString& title, const QString& folder,
+                                          const QString& filter)
+    {
+        return saveFileName(parent, title, folder, filter);
+    }
     /// An open-file dialog that also takes the name of a file that does not exist yet, for a
     /// table the command creates. By default the plain open-file dialog.
     virtual QString openOrNewFileName(QWidget* parent, const QString& title, const QString& folder,
@@ -88,6 +95,8 @@ public:
                          const QString& filter) override;
     QString openOrNewFileName(QWidget* parent, const QString& title, const QString& folder,
                               const QString& filter) override;
+    QString saveFileNameNoConfirm(QWidget* parent, const QString& title, const QString& folder,
+                                  const QString& filter) override;
     QString clipboardText() override;
     void setClipboardText(const QString& text) override;
     void openUrl(const QUrl& url) override;

@@ -56,7 +56,8 @@ QString importInto(TextFileCommandContext& c, const QString& textFile)
         const std::string text = quill::tables::TextFileToUtf8(file.readAll().toStdString());
         file.close();
 
-        const QString tablePath = c.services.saveFileName(
+        // The table's own question (overwrite, append or cancel) follows: the dialog asks none.
+        const QString tablePath = c.services.saveFileNameNoConfirm(
             c.window, "Save As", inFolder(c.defaultFolder, quill::tables::ProposedTableName(s8(textFile))),
             TableFilter);
         if (tablePath.isEmpty())
