@@ -83,22 +83,25 @@ protected:
         w.editRe->setText(p.re);
         w.MIPrint->trigger();
     }
-    static QString run(const QString& program, const QStringList& args)
+    /// `count` pieces of one recipient written straight into the log.
+    void logPieces(int count)
     {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(program, args);
-        p.waitForFinished(60000);
-        return QString::fromUtf8(p.readAll());
+        quill::report::ReportLogWriter writer(log().toStdString());
+        quill::report::ReportRecord r;
+        r.sentName[0] = "Someone";
+        r.date = "12/10/2026";
+        r.mailerNumber = "9214 7123 4567 8900 0000 15";
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(writer.append(r), quill::report::ReportLogWriter::Outcome::Logged);
     }
     /// Every record of the log as dbfread sees it, one line each: the fields joined by "|".
     QString readLog() const
     {
-        return run("/usr/bin/python3", {"-c",
-                                        "import sys, dbfread\n"
-                                        "for r in dbfread.DBF(sys.argv[1], encoding='cp437'):\n"
-                                        "    print('|'.join(str(v) for v in r.values()))\n",
-                                        log()});
+        return RunProgram("/usr/bin/python3", {"-c",
+                                               "import sys, dbfread\n"
+                                               "for r in dbfread.DBF(sys.argv[1], encoding='cp437'):\n"
+                                               "    print('|'.join(str(v) for v in r.values()))\n",
+                                               log()});
     }
     /// The mailer numbers a report lays out, in the order it shows them.
     static QStringList mailerNumbers(quill::report::ReportDocument& document)
@@ -226,11 +229,12 @@ TEST_F(ReportFlow, EachSortOrderGivesTheReportAndItsIndexInKeyOrder)
         const QString mdx = folder() + "Reports/" + o.index + ".MDX";
         ASSERT_TRUE(QFile::exists(mdx)) << o.index;
         // perl's XBase::Index walks the tag the program wrote: record numbers in key order.
-        const QString walked = run("perl", {"-MXBase::Index", "-e",
-                                            "my $i = XBase::Index->new($ARGV[0], tag => 'dummy_tag') or die "
-                                            "XBase::Index->errstr; $i->prepare_select; while (my ($k, $r) = "
-                                            "$i->fetch) { print \"$r\\n\" }",
-                                            mdx});
+        const QString walked =
+            RunProgram("perl", {"-MXBase::Index", "-e",
+                                "my $i = XBase::Index->new($ARGV[0], tag => 'dummy_tag') or die "
+                                "XBase::Index->errstr; $i->prepare_select; while (my ($k, $r) = "
+                                "$i->fetch) { print \"$r\\n\" }",
+                                mdx});
         QString records; // the pieces were printed, and so recorded, as n1, n2, n3
         for (const QString& n : o.numbers)
             records += QString::number(QStringList{n1, n2, n3}.indexOf(n) + 1) + "\n";
@@ -269,10 +273,10 @@ TEST_F(ReportFlow, ClearKeepsACopyWhereTheClerkSays)
     services.fileAnswers.push_back(copy);
     w.ClearReport1->trigger();
     const QString both =
-        run("/usr/bin/python3", {"-c",
-                                 "import sys, dbfread\n"
-                                 "print([r['SENTNAME0'] for r in dbfread.DBF(sys.argv[1])])\n",
-                                 copy});
+        RunProgram("/usr/bin/python3", {"-c",
+                                        "import sys, dbfread\n"
+                                        "print([r['SENTNAME0'] for r in dbfread.DBF(sys.argv[1])])\n",
+                                        copy});
     EXPECT_EQ(both, "['Mr. Robert Allard', 'Dana Whitcomb', 'Carla Baptiste']\n");
     EXPECT_EQ(readLog(), "");
 
@@ -296,7 +300,7 @@ TEST_F(ReportFlow, PrintingWithoutAPrinterWritesAPdfAndSaysWhere)
     w.miPrintFull->trigger();
     const QStringList pdfs = QDir(folder() + "Printed").entryList({"*-FullDetail.pdf"}, QDir::Files);
     ASSERT_EQ(pdfs.size(), 1);
-    const QString text = run("pdftotext", {"-layout", folder() + "Printed/" + pdfs[0], "-"});
+    const QString text = RunProgram("pdftotext", {"-layout", folder() + "Printed/" + pdfs[0], "-"});
     EXPECT_TRUE(text.contains("Dana Whitcomb")) << text.toStdString();
     EXPECT_TRUE(text.contains("9214 7123 4567 8900 0000 22")) << text.toStdString();
     EXPECT_TRUE(text.contains("Date Printed: ")) << text.toStdString();
@@ -317,7 +321,7 @@ TEST_F(ReportFlow, PrintingToAPrinterGoesThroughOutputOptions)
     };
     w.miPrintShort->trigger();
     EXPECT_TRUE(services.events.contains("output options"));
-    const QString text = run("pdftotext", {"-layout", out, "-"});
+    const QString text = RunProgram("pdftotext", {"-layout", out, "-"});
     EXPECT_TRUE(text.contains("Mr. Robert Allard")) << text.toStdString();
 
     // Cancelled in Output Options: nothing is printed.
@@ -332,13 +336,7 @@ TEST_F(ReportFlow, ADamagedLogFoundWhilePreviewingHaltsLikeAnyTableFailure)
     TF_Main& w = start();
     {
         // 200 pieces, and a header that claims 1,000: page 1 shows, a later one cannot be read.
-        quill::report::ReportLogWriter writer(log().toStdString());
-        quill::report::ReportRecord r;
-        r.sentName[0] = "Someone";
-        r.date = "12/10/2026";
-        r.mailerNumber = "9214 7123 4567 8900 0000 15";
-        for (int i = 0; i < 200; ++i)
-            ASSERT_EQ(writer.append(r), quill::report::ReportLogWriter::Outcome::Logged);
+        logPieces(200);
         QFile f(log());
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         f.seek(4);
@@ -363,13 +361,7 @@ TEST_F(ReportFlow, ADamagedLogFoundWhilePreviewingHaltsLikeAnyTableFailure)
 TEST_F(ReportFlow, ThePreviewTurnsPagesWithTheKeysAndCountsThemWhenAllAreLaidOut)
 {
     TF_Main& w = start();
-    quill::report::ReportLogWriter writer(log().toStdString());
-    quill::report::ReportRecord r;
-    r.sentName[0] = "Someone";
-    r.date = "12/10/2026";
-    r.mailerNumber = "9214 7123 4567 8900 0000 15";
-    for (int i = 0; i < 120; ++i)
-        ASSERT_EQ(writer.append(r), quill::report::ReportLogWriter::Outcome::Logged);
+    logPieces(120);
     int pages = 0, afterPageDown = -1, atEnd = -1;
     QString label;
     services.onDialog([&](QDialog& d) {

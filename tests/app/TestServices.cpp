@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPrinter>
+#include <QProcess>
 
 int TestServices::messageBox(QWidget*, BoxKind kind, const QString& caption, const QString& text, int buttons)
 {
@@ -83,4 +84,13 @@ std::unique_ptr<QPrinter> TestServices::reportPrinter(QWidget*, bool& toPdf)
         return nullptr;
     events.append("output options");
     return makeReportPrinter();
+}
+
+QString RunProgram(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAll());
 }

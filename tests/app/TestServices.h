@@ -71,6 +71,9 @@ public:
     std::function<std::unique_ptr<QPrinter>()> makeReportPrinter;
 };
 
+/// Runs a program (an independent reader, as a rule) and returns what it printed on both outputs.
+QString RunProgram(const QString& program, const QStringList& args);
+
 /// Finds a child by its object name and type or fails the test.
 template <typename T> T* child(QObject* parent, const char* name)
 {

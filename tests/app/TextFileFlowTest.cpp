@@ -62,22 +62,14 @@ protected:
                     b->click();
         });
     }
-    static QString run(const QString& program, const QStringList& args)
-    {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(program, args);
-        p.waitForFinished(60000);
-        return QString::fromUtf8(p.readAll());
-    }
     /// The cities of a table as dbfread reads them, one a line.
     QString cities(const QString& table) const
     {
-        return run("/usr/bin/python3",
-                   {"-c",
-                    "import sys, dbfread\n"
-                    "for r in dbfread.DBF(sys.argv[1], encoding='cp437'): print(r['CITY'])\n",
-                    table});
+        return RunProgram("/usr/bin/python3",
+                          {"-c",
+                           "import sys, dbfread\n"
+                           "for r in dbfread.DBF(sys.argv[1], encoding='cp437'): print(r['CITY'])\n",
+                           table});
     }
 };
 
@@ -133,7 +125,8 @@ TEST_F(TextFileFlow, ATableWithoutItsFieldsIsAnErrorOnImport)
 {
     TF_Main& w = start();
     writeText("in.txt", "a,b,c,d,e,f,g\r\n");
-    run("perl",
+    RunProgram(
+        "perl",
         {"-MXBase", "-e",
          "XBase->create(name => $ARGV[0], field_names => ['ADDRESS','TOWN','STATE','ZIP'], field_types => "
          "['M','C','C','C'], field_lengths => [10,20,4,10], field_decimals => [0,0,0,0]) or die",

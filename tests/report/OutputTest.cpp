@@ -23,36 +23,10 @@ using namespace quill::report;
 
 namespace {
 
-const QString MyTime = QStringLiteral("Date Printed: 12/10/2024 2:15:03 PM");
+using reporttest::MyTime;
 
-class Output : public ::testing::Test
+class Output : public reporttest::LogFixture
 {
-protected:
-    void make(int count)
-    {
-        std::vector<reporttest::Piece> pieces;
-        for (int i = 0; i < count; ++i)
-            pieces.push_back(reporttest::MakePiece(i));
-        const std::string path = m_dir.filePath("report3.dbf").toStdString();
-        reporttest::WriteLog(path, pieces);
-        m_table.setDbfFileName(path);
-        m_table.Open();
-        ASSERT_FALSE(m_engine.open(QStringLiteral(QUILL_REPORT_SOURCE)));
-        m_engine.setParameter("MyTime", MyTime);
-    }
-
-    std::unique_ptr<ReportDocument> layout(const QString& report)
-    {
-        QString error;
-        auto doc = m_engine.layout(report, m_data, error);
-        EXPECT_TRUE(doc) << error.toStdString();
-        return doc;
-    }
-
-    QTemporaryDir m_dir;
-    quill::tables::TTzDbf m_table;
-    TableDataSource m_data{m_table};
-    ReportEngine m_engine;
 };
 
 QString pdfInfo(const QString& file)

@@ -154,4 +154,32 @@ std::vector<QString> PdfPages(const QString& file)
     return pages;
 }
 
+void LogFixture::make(int count)
+{
+    std::vector<Piece> pieces;
+    for (int i = 0; i < count; ++i)
+        pieces.push_back(MakePiece(i));
+    open(pieces);
+}
+
+void LogFixture::open(const std::vector<Piece>& pieces, const std::string& name)
+{
+    m_pieces = pieces;
+    const std::string path = m_dir.filePath(QString::fromStdString(name)).toStdString();
+    WriteLog(path, m_pieces);
+    m_table.setDbfFileName(path);
+    m_table.Open();
+    const auto error = m_engine.open(QStringLiteral(QUILL_REPORT_SOURCE));
+    ASSERT_FALSE(error) << error->toStdString();
+    m_engine.setParameter("MyTime", MyTime);
+}
+
+std::unique_ptr<quill::report::ReportDocument> LogFixture::layout(const QString& report)
+{
+    QString error;
+    auto doc = m_engine.layout(report, m_data, error);
+    EXPECT_TRUE(doc) << error.toStdString();
+    return doc;
+}
+
 } // namespace reporttest

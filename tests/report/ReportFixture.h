@@ -4,6 +4,14 @@
 // component into a scratch folder, and a reader of PDF text that shares nothing with the engine.
 
 #include "report/DataSource.h"
+#include "report/ReportEngine.h"
+#include "report/TableDataSource.h"
+#include "tables/TzDbf.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
 
 #include <QString>
 #include <QStringList>
@@ -72,5 +80,25 @@ private:
 
 /// The text of a PDF file as `pdftotext -layout` reads it, one string per page.
 std::vector<QString> PdfPages(const QString& file);
+
+/// The time the tests give the reports' MyTime parameter.
+inline const QString MyTime = QStringLiteral("Date Printed: 12/10/2024 2:15:03 PM");
+
+/// A report log of made-up pieces, open, with the program's report project and MyTime set.
+class LogFixture : public ::testing::Test
+{
+protected:
+    /// Pieces 0 to count - 1 of MakePiece.
+    void make(int count);
+    /// These pieces, as the log `name` in the scratch folder.
+    void open(const std::vector<Piece>& pieces, const std::string& name = "report3.dbf");
+    std::unique_ptr<quill::report::ReportDocument> layout(const QString& report);
+
+    QTemporaryDir m_dir;
+    std::vector<Piece> m_pieces;
+    quill::tables::TTzDbf m_table;
+    quill::report::TableDataSource m_data{m_table};
+    quill::report::ReportEngine m_engine;
+};
 
 } // namespace reporttest

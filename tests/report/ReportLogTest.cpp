@@ -26,41 +26,12 @@ using reporttest::Piece;
 
 namespace {
 
-const QString ProjectSource = QStringLiteral(QUILL_REPORT_SOURCE);
-const QString MyTime = QStringLiteral("Date Printed: 12/10/2024 2:15:03 PM");
+using reporttest::MyTime;
 const QStringList Reports{"ShortDetail", "FullDetail"};
 
 /// A report log of `count` made-up pieces, open, with the program's project.
-class ReportLog : public ::testing::Test
+class ReportLog : public reporttest::LogFixture
 {
-protected:
-    void make(int count)
-    {
-        m_pieces.clear();
-        for (int i = 0; i < count; ++i)
-            m_pieces.push_back(MakePiece(i));
-        const std::string path = m_dir.filePath("report3.dbf").toStdString();
-        reporttest::WriteLog(path, m_pieces);
-        m_table.setDbfFileName(path);
-        m_table.Open();
-        const auto error = m_engine.open(ProjectSource);
-        ASSERT_FALSE(error) << error->toStdString();
-        m_engine.setParameter("MyTime", MyTime);
-    }
-
-    std::unique_ptr<ReportDocument> layout(const QString& report)
-    {
-        QString error;
-        auto doc = m_engine.layout(report, m_data, error);
-        EXPECT_TRUE(doc) << error.toStdString();
-        return doc;
-    }
-
-    QTemporaryDir m_dir;
-    std::vector<Piece> m_pieces;
-    TTzDbf m_table;
-    TableDataSource m_data{m_table};
-    ReportEngine m_engine;
 };
 
 const QRegularExpression MailerPattern(QStringLiteral("^9214( \\d{4}){4} \\d{2}$"));
@@ -424,11 +395,7 @@ TEST_F(ReportLog, FullDetailShowsTheLongestValuesTheLogHoldsWhole)
     p.zip = "92688-1234";
     p.comment = "NOTICE OF DEFAULT AND INTENT TO ACC";
     p.re = "LOAN 2024-000123-ABCD-EFG";
-    const std::string path = m_dir.filePath("long.dbf").toStdString();
-    reporttest::WriteLog(path, pieces);
-    m_table.setDbfFileName(path);
-    m_table.Open();
-    ASSERT_FALSE(m_engine.open(ProjectSource));
+    open(pieces);
     auto doc = layout("FullDetail");
     ASSERT_TRUE(doc);
     // Every word of every value is on the page, none cut, whether or not its line wrapped.
