@@ -66,6 +66,7 @@ printing::FormData FormDataOf(const PieceInput& piece, const Settings& settings)
     d.topBottom = QString::number(settings.TopBottom);
     d.printExtraLabel = q(settings.PrintExtraLabel);
     d.extraLabel = q(settings.ExtraLabel);
+    d.impb = settings.IMpb;
     return d;
 }
 

@@ -21,6 +21,7 @@ namespace {
 constexpr const char* DnBAddress = "www.dnb.com";
 constexpr int BaseWidth = 340;
 constexpr int BaseHeight = 150;
+constexpr int BarCodeHelpHeight = 152 + 70; // the customer ID and serial number, and the IMpb item
 
 QLabel* para(QWidget* parent, const QString& text, bool bold = false)
 {
@@ -45,7 +46,7 @@ QFont helpFont()
 
 } // namespace
 
-QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link)
+QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link, bool withImpb)
 {
     auto* panel = new QFrame(parent);
     panel->setObjectName("panelBarCode");
@@ -76,6 +77,14 @@ QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link)
     v->addWidget(para(panel, "Identifier Serial Number:", true));
     v->addWidget(para(panel, "This number must remain unique for at least 2 years in order to ensure that it "
                              "identifies only one mailpiece."));
+    if (withImpb) {
+        v->addWidget(para(panel, "IMpb symbols (GS1-128):", true));
+        v->addWidget(para(panel,
+                          "With Options &gt; BarCode's &gt; IMpb symbols checked, the mailer and companion "
+                          "numbers are printed as GS1-128 symbols, which the Postal Service's scanners "
+                          "take as Intelligent Mail package barcodes. The numbers themselves stay the "
+                          "same."));
+    }
     v->addStretch();
     return panel;
 }
@@ -139,7 +148,7 @@ TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool
     for (QPushButton* b : {btnOK, btnCancel, btnHelp})
         b->setAutoDefault(false);
 
-    panelBarCode = MakeCustomerIdHelp(this, &LabelDnB);
+    panelBarCode = MakeCustomerIdHelp(this, &LabelDnB, true);
     panelBarCode->hide();
     panelMailerNum = new QFrame(this);
     panelMailerNum->setObjectName("panelMailerNum");
@@ -227,7 +236,7 @@ void TF_Mailer::FormShow()
 void TF_Mailer::btnHelpClick()
 {
     QFrame* panel = m_barCodeMode ? panelBarCode : panelMailerNum;
-    const int extra = m_barCodeMode ? 152 : 200;
+    const int extra = m_barCodeMode ? BarCodeHelpHeight : 200;
     const int top = height();
     setFixedSize(385, height() + extra);
     panel->setGeometry(4, top, 385 - 8, extra - 4); // below the buttons; the check box shifts it with them

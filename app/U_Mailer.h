@@ -62,5 +62,6 @@ private:
 };
 
 /// The bar-code-mode help panel, shared with the pre-print dialog. `link` receives the
-/// Dun & Bradstreet address label when the caller wants it as a link.
-QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link);
+/// Dun & Bradstreet address label when the caller wants it as a link; `withImpb` adds what the
+/// IMpb item of the BarCode's menu does.
+QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link, bool withImpb = false);

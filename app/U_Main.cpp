@@ -294,6 +294,9 @@ void TF_Main::buildMenu()
         a->setCheckable(true);
         barCodeGroup->addAction(a);
     }
+    barCodes->addSeparator();
+    MIIMpb = barCodes->addAction("&IMpb symbols (GS1-128)");
+    MIIMpb->setCheckable(true);
     QMenu* defaultPostage = options->addMenu("&Default Postage");
     SaveValues1 = defaultPostage->addAction("&Save Values");
     QMenu* textFiles = options->addMenu("&Name && Address Text Files");
@@ -345,6 +348,7 @@ void TF_Main::buildMenu()
     connect(YourNameAddress1, &QAction::triggered, this, &TF_Main::YourNameAddress1Click);
     connect(PrintBarCodeMI, &QAction::triggered, this, &TF_Main::PrintBarCodeMIClick);
     connect(DontPrintBarCodeMI, &QAction::triggered, this, &TF_Main::DontPrintBarCodeMIClick);
+    connect(MIIMpb, &QAction::triggered, this, &TF_Main::MIIMpbClick);
     connect(SaveValues1, &QAction::triggered, this, &TF_Main::SaveValues1Click);
     connect(TrackItem1, &QAction::triggered, this, &TF_Main::TrackItem1Click);
     connect(Content1, &QAction::triggered, this, &TF_Main::Content1Click);
@@ -393,6 +397,7 @@ void TF_Main::FormCreate()
     cbRestricted->setChecked(false);
 
     (m_settings.PrintBarCode ? PrintBarCodeMI : DontPrintBarCodeMI)->setChecked(true);
+    MIIMpb->setChecked(m_settings.IMpb);
 
     m_reportFileName = m_programFolder + "Reports" + QDir::separator() + "report3.dbf";
     TzDbfAddress.Name = "TzDbfAddress";
@@ -804,6 +809,11 @@ void TF_Main::PrintBarCodeMIClick()
 {
     PrintBarCodeMI->setChecked(true);
     m_settings.PrintBarCode = true;
+}
+
+void TF_Main::MIIMpbClick()
+{
+    m_settings.IMpb = MIIMpb->isChecked();
 }
 
 void TF_Main::DontPrintBarCodeMIClick()

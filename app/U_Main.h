@@ -87,6 +87,8 @@ public:
     // Numbering mode
     void PrintBarCodeMIClick();
     void DontPrintBarCodeMIClick();
+    /// Options > BarCode's > IMpb symbols: the mailer and companion symbols as GS1-128.
+    void MIIMpbClick();
 
     // Report menu
     void miPrintFullClick();
@@ -182,6 +184,7 @@ public:
     QAction* MIExtraLabel;
     QAction* PrintBarCodeMI;
     QAction* DontPrintBarCodeMI;
+    QAction* MIIMpb;
     QAction* SaveValues1;
     QAction* MIImport;
     QAction* MIExport;

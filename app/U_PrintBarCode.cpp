@@ -224,7 +224,8 @@ void MIPrintBarCodesCommand(PlatformServices& services, QWidget* owner, quill::S
             progress->setValue(form - 1);
             QApplication::processEvents();
             return !progress->wasCanceled();
-        });
+        },
+        settings.IMpb);
     progress.reset();
     QApplication::restoreOverrideCursor();
     // The forms carry their numbers now: the numbering goes on after the last of them, so no

@@ -187,6 +187,7 @@ struct MarkValues
     QString mailerText, companionText;
     bool barcodeMode = true;
     bool extraLabel = false, extraRecipient = false;
+    bool impb = false;
 };
 
 bool applies(MarkWhen when, const MarkValues& v)
@@ -242,7 +243,8 @@ QString markText(const FormMark& m, const MarkValues& v)
 
 /// A symbol of the form as the frame's resolution wants it: the mailer and companion numbers
 /// in Code 128, the ZIP codes in POSTNET with their digits under them.
-void makeSymbol(TBarcodeBmp& symbol, const FormMark& m, const std::string& text, const TPageFrame& f)
+void makeSymbol(TBarcodeBmp& symbol, const FormMark& m, const std::string& text, const TPageFrame& f,
+                bool impb)
 {
     const bool zip = m.source == MarkSource::SenderZipSymbol || m.source == MarkSource::RecipientZipSymbol;
     // Every setter renders the symbol again: the text goes last, so only one render is whole.
@@ -250,7 +252,9 @@ void makeSymbol(TBarcodeBmp& symbol, const FormMark& m, const std::string& text,
     symbol.setScale(nearestEven(f.ResolutionX() * (zip ? 23.0 : 15.0) / 1000.0));
     symbol.setHeight(TPageFrame::DeviceLength(zip ? 0.14 : m.height, f.ResolutionY()));
     symbol.setInterpret(zip);
-    symbol.setBarcodeType(zip ? bcPOSTNET : bcCode128);
+    // GS1-128 is Code 128 with FNC1 after the start: one symbol character more, stretched into
+    // the same box, so "92" reads as the application identifier of an IMpb number.
+    symbol.setBarcodeType(zip ? bcPOSTNET : impb ? bcEAN128 : bcCode128);
     symbol.setRotate(m.angle == 1800 ? bcRotate180 : bcNoRotate);
     symbol.setBarcodeText(text);
     symbol.Loaded();
@@ -277,7 +281,7 @@ std::optional<QString> drawMarks(TPageFrame& f, const MarkValues& v, bool (*want
                                      : m.source == MarkSource::CompanionSymbol ? v.companion
                                      : m.source == MarkSource::SenderZipSymbol ? s8(d.senderZip)
                                                                                : s8(d.recipientZip);
-            makeSymbol(symbol, m, text, f);
+            makeSymbol(symbol, m, text, f, v.impb);
             if (symbol.Error())
                 return QString::fromStdString(*symbol.Error());
             // A ZIP+4 symbol is longer and starts further along the form.
@@ -318,6 +322,7 @@ PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fon
     }
     v.extraLabel = d.printExtraLabel == "Yes";
     v.extraRecipient = v.extraLabel && d.extraLabel == "Addressed To";
+    v.impb = d.impb;
     const QString mailerNumber = QString::fromStdString(v.mailer);
     device.setDocumentName(mailerNumber);
 
@@ -338,7 +343,7 @@ PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fon
 PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString& startSerial,
                                 const QString& leftRight, const QString& topBottom, const QFont& fontHolder,
                                 const std::function<std::shared_ptr<PageDevice>()>& newJob,
-                                const std::function<bool(int form, int forms)>& progress)
+                                const std::function<bool(int form, int forms)>& progress, bool impb)
 {
     PrePrintResult result;
     std::string serial = s8(startSerial); // the run's own count: the settings keep theirs
@@ -350,6 +355,7 @@ PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString&
         }
         MarkValues v;
         v.data = &none;
+        v.impb = impb;
         v.mailer = BuildMailerNumber(s8(custId), serial, false);
         v.companion = BuildMailerNumber(s8(custId), serial, true);
         v.mailerText = QString::fromStdString(FormatMailerNumber(v.mailer));

@@ -85,6 +85,7 @@ struct FormData
     QString leftRight = "0", topBottom = "0";
     QString printExtraLabel = "Yes";
     QString extraLabel = "Addressed To";
+    bool impb = false; // the mailer and companion symbols as GS1-128: FNC1 after the start
 };
 
 /// The result of printing one form: the piece's mailer number, or why the job failed.
@@ -118,7 +119,8 @@ struct PrePrintResult
 PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString& startSerial,
                                 const QString& leftRight, const QString& topBottom, const QFont& fontHolder,
                                 const std::function<std::shared_ptr<PageDevice>()>& newJob,
-                                const std::function<bool(int form, int forms)>& progress = {});
+                                const std::function<bool(int form, int forms)>& progress = {},
+                                bool impb = false);
 
 /// Without blanks and control characters at either end.
 QString TrimControls(const QString& text);

@@ -19,6 +19,7 @@ void storeNumbering(const Settings& s, IniFile& ini)
     ini.writeString(Values, "SerialNum", s.SerialNum);
     ini.writeBool(Values, "Increment", s.Increment);
     ini.writeString(Values, "MailerNum", s.MailerNum);
+    ini.writeBool(Values, "IMpb", s.IMpb);
 }
 
 std::optional<std::string> rewrite(const std::filesystem::path& file,
@@ -72,6 +73,7 @@ Settings LoadSettings(const IniFile& ini, const std::string& programFolder,
     s.SerialNum = ini.readString(Values, "SerialNum", s.SerialNum);
     s.Increment = ini.readBool(Values, "Increment", s.Increment);
     s.MailerNum = ini.readString(Values, "MailerNum", s.MailerNum);
+    s.IMpb = ini.readBool(Values, "IMpb", s.IMpb);
     s.PrintExtraLabel = ini.readString(Printing, "PrintExtraLabel", s.PrintExtraLabel);
     s.ExtraLabel = ini.readString(Printing, "ExtraLabel", s.ExtraLabel);
     s.LeftRight = ini.readInteger(PrintAlign, "LeftRight", s.LeftRight);

@@ -22,6 +22,7 @@ struct Settings : NumberingState
     std::string Return = "1.85";
     std::string Restricted = "3.50";
     std::string CustID = "000000000";
+    bool IMpb = false; // the mailer and companion symbols as GS1-128 (IMpb) instead of plain Code 128
     std::string PrintExtraLabel = "Yes";
     std::string ExtraLabel = "Addressed To";
     int LeftRight = 0;

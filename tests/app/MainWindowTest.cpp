@@ -536,6 +536,8 @@ TEST_F(MainWindow, MenuHasEveryItemInItsPlace)
                          "&Options/Print &Options/&Extra Label",
                          "&Options/&BarCode's/&Print (x)",
                          "&Options/&BarCode's/&Don't Print ( )",
+                         "&Options/&BarCode's/-",
+                         "&Options/&BarCode's/&IMpb symbols (GS1-128) ( )",
                          "&Options/&Default Postage/&Save Values",
                          "&Options/&Name && Address Text Files/&Import",
                          "&Options/&Name && Address Text Files/&Export",

@@ -241,7 +241,10 @@ TEST_F(PrintFlow, IncompleteNumberIsRefused)
     m.show();
     m.btnHelpClick();
     EXPECT_EQ(m.width(), 385);
-    EXPECT_EQ(m.height(), 150 + 152);
+    EXPECT_EQ(m.height(), 150 + 152 + 70); // the IMpb item explained too
+    const int needed = m.panelBarCode->heightForWidth(m.panelBarCode->width());
+    EXPECT_GT(needed, 150);                      // the wrapped paragraphs, measured at the panel's width
+    EXPECT_GE(m.panelBarCode->height(), needed); // all of it shows
     EXPECT_FALSE(m.btnHelp->isEnabled());
     QTest::mouseClick(m.LabelDnB, Qt::LeftButton);
     ASSERT_FALSE(services.urls.empty());
@@ -432,4 +435,20 @@ TEST_F(PrintFlow, ATableFailureSavesTheSettingsAndHaltsWithItsNumber)
     EXPECT_EQ(services.exits, std::vector<int>{210});
     EXPECT_TRUE(readIni().contains("Postage=0.58"));
     EXPECT_TRUE(readIni().contains("SerialNum=0000001"));
+}
+
+TEST_F(PrintFlow, TheImpbItemTogglesTheSettingWhichIsSavedWithTheNumbering)
+{
+    TF_Main& w = start();
+    w.ShowMailerDialog = false;
+    EXPECT_FALSE(w.MIIMpb->isChecked());
+    w.MIIMpb->trigger();
+    EXPECT_TRUE(w.settings().IMpb);
+    w.MIPrint->trigger();
+    EXPECT_TRUE(readIni().contains("IMpb=1")) << readIni().toStdString();
+    // The symbol is one character longer, drawn into the same 2.5-inch box.
+    const auto& a1 = lastPage().bitmaps.at(0);
+    EXPECT_EQ(a1.target.width(), quill::printing::TPageFrame::DeviceLength(2.5, 300));
+    w.MIIMpb->trigger();
+    EXPECT_FALSE(w.settings().IMpb);
 }

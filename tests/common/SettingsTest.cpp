@@ -44,6 +44,7 @@ TEST(Settings, FirstWriteHoldsEveryKeyInItsOrderWithTheLowerCaseNames)
                           "SerialNum=0000000\n"
                           "Increment=1\n"
                           "MailerNum=71000000000000000000\n"
+                          "IMpb=0\n" // written with the numbering keys
                           "[Printing]\n"
                           "PrintExtraLabel=Yes\n"
                           "ExtraLabel=Addressed To\n"
@@ -101,7 +102,8 @@ TEST(Settings, ChooseBrandRunsOnlyWhenTheFileNamesNoBrand)
     };
     EXPECT_EQ(LoadSettings(IniFile(), Folder, logo).Company, "Harrowby");
     EXPECT_EQ(LoadSettings(IniFile(), Folder, noLogo).Company, "Eastvale");
-    EXPECT_EQ(LoadSettings(IniFile::fromText("[Type]\nCompany=Eastvale\n"), Folder, logo).Company, "Eastvale");
+    EXPECT_EQ(LoadSettings(IniFile::fromText("[Type]\nCompany=Eastvale\n"), Folder, logo).Company,
+              "Eastvale");
     // An unknown brand stays in force.
     EXPECT_EQ(LoadSettings(IniFile::fromText("[Type]\nCompany=Acme\n"), Folder, logo).Company, "Acme");
     EXPECT_EQ(logoLoads, 1);

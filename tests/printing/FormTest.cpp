@@ -476,3 +476,63 @@ TEST(PrePrintBarCodes, TheRunCountsOnItsOwnAndStopsCleanly)
         EXPECT_EQ(seen, c.lastTexts) << c.name;
     }
 }
+
+TEST(DrawMailerForm, ImpbSymbolsReadAsGs1128AndPlainOnesAsCode128)
+{
+    struct Case
+    {
+        bool impb;
+        const char* id;
+    };
+    for (const Case c : {Case{true, "]C1"}, Case{false, "]C0"}})
+        for (int dpi : {300, 600}) {
+            FormData d = sampleForm();
+            d.impb = c.impb;
+            RasterPage page(dpi);
+            ASSERT_FALSE(DrawMailerForm(d, true, FontHolder, page).error);
+            auto area = [&](double x, double y, double h) {
+                return QRect(int(x * dpi) - 20, int(y * dpi) - 20, TPageFrame::DeviceLength(2.5, dpi) + 40,
+                             TPageFrame::DeviceLength(h, dpi) + 40);
+            };
+            using Read = std::pair<std::string, std::string>;
+            EXPECT_EQ(DecodeCode128WithId(page.image(), area(0.62, 4.1, 0.75)),
+                      Read(c.id, "9214712345678900000015"))
+                << dpi << " A1";
+            EXPECT_EQ(DecodeCode128WithId(page.image(), area(4.7, 5.0, 0.75)),
+                      Read(c.id, "9290912345678900000019"))
+                << dpi << " A2";
+            EXPECT_EQ(DecodeCode128WithId(page.image(), area(5.2, 0.8, 0.4)),
+                      Read(c.id, "9290912345678900000019"))
+                << dpi << " A3";
+        }
+
+    // A1 with FNC1 is one symbol character longer in the same 2.5-inch box: its narrowest bar
+    // is still at least 13 mils wide, the least an IMpb symbol may have.
+    FormData d = sampleForm();
+    d.impb = true;
+    RecordingPage page(600);
+    ASSERT_FALSE(DrawMailerForm(d, true, FontHolder, page).error);
+    const auto& a1 = page.bitmaps.at(0);
+    const int scale = 9; // the form's module at 600 dpi: 15 mils, to the nearest even pixel
+    const double modules = static_cast<double>(a1.bitmap.width()) / scale;
+    EXPECT_EQ(modules, 187); // 10 quiet + 11 x 14 (start, FNC1, 11 pairs, check) + 13 stop + 10 quiet
+    EXPECT_GE(a1.target.width() / modules / 600.0, 0.013);
+}
+
+TEST(PrePrintBarCodes, ImpbFormsReadAsGs1128)
+{
+    std::vector<std::shared_ptr<RasterPage>> pages;
+    PrePrintBarCodes(
+        2, "123456789", "0000001", "0", "0", FontHolder,
+        [&] {
+            pages.push_back(std::make_shared<RasterPage>(300));
+            return pages.back();
+        },
+        {}, true);
+    ASSERT_EQ(pages.size(), 2u);
+    using Read = std::pair<std::string, std::string>;
+    EXPECT_EQ(DecodeCode128WithId(pages[0]->image(), QRect(160, 1200, 820, 270)),
+              Read("]C1", "9214712345678900000015"));
+    EXPECT_EQ(DecodeCode128WithId(pages[1]->image(), QRect(160, 1200, 820, 270)),
+              Read("]C1", "9214712345678900000022"));
+}
