@@ -9,21 +9,6 @@
 #include <string>
 #include <utility>
 
-/// Decodes the Code 128 symbol inside `area` of a page (a crop: the whole busy page can trip
-/// the decoder).
-inline std::string DecodeCode128(const QImage& page, const QRect& area)
-{
-    QImage crop = page.copy(area).convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::Code128);
-    hints.setTryHarder(true);
-    hints.setTryRotate(true);
-    ZXing::ImageView view(crop.constBits(), crop.width(), crop.height(), ZXing::ImageFormat::Lum,
-                          static_cast<int>(crop.bytesPerLine()));
-    auto r = ZXing::ReadBarcode(view, hints);
-    return r.isValid() ? r.text() : std::string("<no symbol>");
-}
-
 /// The symbology identifier and the text of the Code 128 symbol inside `area`: "]C0" for plain
 /// Code 128, "]C1" for GS1-128 (FNC1 after the start).
 inline std::pair<std::string, std::string> DecodeCode128WithId(const QImage& page, const QRect& area)
@@ -39,6 +24,13 @@ inline std::pair<std::string, std::string> DecodeCode128WithId(const QImage& pag
     if (!r.isValid())
         return {"", "<no symbol>"};
     return {r.symbologyIdentifier(), r.text()};
+}
+
+/// Decodes the Code 128 symbol inside `area` of a page (a crop: the whole busy page can trip
+/// the decoder).
+inline std::string DecodeCode128(const QImage& page, const QRect& area)
+{
+    return DecodeCode128WithId(page, area).second;
 }
 
 /// The smallest rectangle holding every dark pixel of `area`.
