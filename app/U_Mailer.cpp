@@ -46,6 +46,39 @@ QFont helpFont()
 
 } // namespace
 
+void MakeOkCancelHelp(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel, QPushButton*& help)
+{
+    ok = new QPushButton("OK", dialog);
+    cancel = new QPushButton("Cancel", dialog);
+    help = new QPushButton("Help", dialog);
+    ok->setObjectName("btnOK");
+    cancel->setObjectName("btnCancel");
+    help->setObjectName("btnHelp");
+    for (QPushButton* b : {ok, cancel, help})
+        b->setAutoDefault(false);
+    ok->setDefault(true);
+}
+
+bool RefuseIncompleteDigits(PlatformServices& services, QWidget* dialog, DigitsEdit* field, bool& refusing)
+{
+    if (!field->incomplete())
+        return false;
+    refusing = true;
+    services.messageBox(dialog, PlatformServices::BoxKind::Error, quill::ApplicationTitle,
+                        TF_Mailer::InvalidInput, PlatformServices::bit(PlatformServices::Ok));
+    field->setFocus();
+    refusing = false;
+    return true;
+}
+
+bool LeavesField(const QEvent* event)
+{
+    if (event->type() != QEvent::FocusOut)
+        return false;
+    const auto reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
 QFrame* MakeCustomerIdHelp(QWidget* parent, QLabel** link, bool withImpb)
 {
     auto* panel = new QFrame(parent);
@@ -139,14 +172,7 @@ TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool
     cbDontShow->setVisible(showDontShow);
     cbDontShow->setChecked(false);
 
-    btnOK = new QPushButton("OK", this);
-    btnCancel = new QPushButton("Cancel", this);
-    btnHelp = new QPushButton("Help", this);
-    btnOK->setObjectName("btnOK");
-    btnCancel->setObjectName("btnCancel");
-    btnHelp->setObjectName("btnHelp");
-    for (QPushButton* b : {btnOK, btnCancel, btnHelp})
-        b->setAutoDefault(false);
+    MakeOkCancelHelp(this, btnOK, btnCancel, btnHelp);
 
     panelBarCode = MakeCustomerIdHelp(this, &LabelDnB, true);
     panelBarCode->hide();
@@ -188,7 +214,6 @@ TF_Mailer::TF_Mailer(PlatformServices& services, quill::Settings& settings, bool
     for (DigitsEdit* e : {editCustID, editSerialNum, editMailerNum})
         e->installEventFilter(this);
     LabelDnB->installEventFilter(this);
-    btnOK->setDefault(true); // Enter confirms
     connect(btnOK, &QPushButton::clicked, this, &TF_Mailer::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnHelp, &QPushButton::clicked, this, &TF_Mailer::btnHelpClick);
@@ -247,14 +272,7 @@ void TF_Mailer::btnHelpClick()
 
 bool TF_Mailer::refuseIncomplete(DigitsEdit* field)
 {
-    if (!field->isVisibleTo(this) || !field->incomplete())
-        return false;
-    m_refusing = true;
-    m_services.messageBox(this, PlatformServices::BoxKind::Error, quill::ApplicationTitle, InvalidInput,
-                          PlatformServices::bit(PlatformServices::Ok));
-    field->setFocus();
-    m_refusing = false;
-    return true;
+    return field->isVisibleTo(this) && RefuseIncompleteDigits(m_services, this, field, m_refusing);
 }
 
 void TF_Mailer::btnOKClick()
@@ -275,10 +293,8 @@ void TF_Mailer::btnOKClick()
 
 bool TF_Mailer::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && !m_refusing) {
-        auto reason = static_cast<QFocusEvent*>(event)->reason();
-        auto* field = qobject_cast<DigitsEdit*>(watched);
-        if (field && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+    if (LeavesField(event) && !m_refusing) {
+        if (auto* field = qobject_cast<DigitsEdit*>(watched))
             refuseIncomplete(field);
     } else if (watched == LabelDnB && event->type() == QEvent::MouseButtonRelease) {
         m_services.openUrl(QUrl(QString("https://") + DnBAddress));

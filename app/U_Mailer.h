@@ -61,6 +61,19 @@ private:
     bool m_refusing = false;
 };
 
+/// The OK, Cancel and Help buttons of the numbering dialogs, named; OK is the default button,
+/// so Enter confirms.
+void MakeOkCancelHelp(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel, QPushButton*& help);
+
+/// Refuses a digits field the user changed and left incomplete: "Invalid input value..." and the
+/// focus back in it. `refusing` is set while the box is up, so the focus moving away for the
+/// box is not taken for another leave. True when the field was refused.
+bool RefuseIncompleteDigits(PlatformServices& services, QWidget* dialog, DigitsEdit* field, bool& refusing);
+
+/// Whether a focus-out event is the user leaving a field of the dialog, not the window losing
+/// the focus or a popup taking it.
+bool LeavesField(const QEvent* event);
+
 /// The bar-code-mode help panel, shared with the pre-print dialog. `link` receives the
 /// Dun & Bradstreet address label when the caller wants it as a link; `withImpb` adds what the
 /// IMpb item of the BarCode's menu does.

@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressDialog>
@@ -85,19 +84,12 @@ TF_PrintBarCode::TF_PrintBarCode(PlatformServices& services, quill::Settings& se
     editNumLabels->setToolTip(custHint);
     row("Number of Labels", custHint, editNumLabels, 134);
 
-    btnOK = new QPushButton("OK", this);
-    btnCancel = new QPushButton("Cancel", this);
-    btnHelp = new QPushButton("Help", this);
-    btnOK->setObjectName("btnOK");
-    btnCancel->setObjectName("btnCancel");
-    btnHelp->setObjectName("btnHelp");
+    MakeOkCancelHelp(this, btnOK, btnCancel, btnHelp);
     int left = BaseWidth - 3 * 84;
     for (QPushButton* b : {btnOK, btnCancel, btnHelp}) {
-        b->setAutoDefault(false);
         b->setGeometry(left, 194, 76, 26);
         left += 84;
     }
-    btnOK->setDefault(true); // Enter confirms
 
     // The Mailer Number dialog's customer-ID help, with the web address as plain text.
     panelBarCode = MakeCustomerIdHelp(this, nullptr);
@@ -137,14 +129,7 @@ void TF_PrintBarCode::btnHelpClick()
 
 bool TF_PrintBarCode::refuseIncomplete(DigitsEdit* field)
 {
-    if (!field->incomplete())
-        return false;
-    m_refusing = true;
-    m_services.messageBox(this, PlatformServices::BoxKind::Error, quill::ApplicationTitle,
-                          TF_Mailer::InvalidInput, PlatformServices::bit(PlatformServices::Ok));
-    field->setFocus();
-    m_refusing = false;
-    return true;
+    return RefuseIncompleteDigits(m_services, this, field, m_refusing);
 }
 
 void TF_PrintBarCode::btnOKClick()
@@ -168,12 +153,9 @@ void TF_PrintBarCode::btnOKClick()
 
 bool TF_PrintBarCode::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && !m_refusing) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        auto* field = qobject_cast<DigitsEdit*>(watched);
-        if (field && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+    if (LeavesField(event) && !m_refusing)
+        if (auto* field = qobject_cast<DigitsEdit*>(watched))
             refuseIncomplete(field);
-    }
     return QDialog::eventFilter(watched, event);
 }
 
