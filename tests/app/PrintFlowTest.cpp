@@ -73,13 +73,6 @@ protected:
         });
     }
     RecordingPage& lastPage() { return static_cast<RecordingPage&>(*services.pages.back()); }
-    static bool printed(const RecordingPage& page, const QString& text)
-    {
-        for (const auto& t : page.texts)
-            if (t.text == text)
-                return true;
-        return false;
-    }
 };
 
 } // namespace
@@ -98,9 +91,9 @@ TEST_F(PrintFlow, PrintStepsTheNumberAndGreysTheWindow)
     QTest::keyClicks(w.editZip, "04330");
     w.btnPrint->click();
     ASSERT_EQ(services.pages.size(), 1u);
-    EXPECT_TRUE(printed(lastPage(), "9214 7123 4567 8900 0000 15"));
-    EXPECT_TRUE(printed(lastPage(), "AUGUSTA ME 04330")); // city line in the first blank line
-    EXPECT_TRUE(printed(lastPage(), "HARBOR TITLE COMPANY"));
+    EXPECT_TRUE(Printed(lastPage(), "9214 7123 4567 8900 0000 15"));
+    EXPECT_TRUE(Printed(lastPage(), "AUGUSTA ME 04330")); // city line in the first blank line
+    EXPECT_TRUE(Printed(lastPage(), "HARBOR TITLE COMPANY"));
     EXPECT_EQ(w.settings().SerialNum, "0000001");
     EXPECT_FALSE(w.btnPrint->isEnabled());
     EXPECT_FALSE(w.ShowMailerDialog);
@@ -110,7 +103,7 @@ TEST_F(PrintFlow, PrintStepsTheNumberAndGreysTheWindow)
     EXPECT_EQ(services.pages.size(), 1u);
     w.MIPrint->trigger();
     ASSERT_EQ(services.pages.size(), 2u);
-    EXPECT_TRUE(printed(lastPage(), "9214 7123 4567 8900 0000 22"));
+    EXPECT_TRUE(Printed(lastPage(), "9214 7123 4567 8900 0000 22"));
     EXPECT_EQ(services.events.count("dialog:TF_Mailer"), 1); // not shown again this run
 }
 
@@ -179,7 +172,7 @@ TEST_F(PrintFlow, NumberingSurvivesAKilledProgram)
     EXPECT_EQ(again->settings().SerialNum, "0000003");
     again->ShowMailerDialog = false;
     again->MIPrint->trigger();
-    EXPECT_TRUE(printed(lastPage(), "9214 7123 4567 8900 0000 46"));
+    EXPECT_TRUE(Printed(lastPage(), "9214 7123 4567 8900 0000 46"));
     EXPECT_EQ(quill::BuildMailerNumber("123456789", "0000004", false), "9214712345678900000046");
 }
 
@@ -197,7 +190,7 @@ TEST_F(PrintFlow, MailerNumberCommandStepsAroundTheDialog)
     w.ShowMailerDialog = false;
     w.MIPrint->trigger();
     EXPECT_EQ(w.settings().SerialNum, "0000100");
-    EXPECT_TRUE(printed(lastPage(), QString::fromStdString(quill::FormatMailerNumber(
+    EXPECT_TRUE(Printed(lastPage(), QString::fromStdString(quill::FormatMailerNumber(
                                         quill::BuildMailerNumber("123456789", "0000100", false)))));
 
     services.onDialog([](QDialog& d) { qobject_cast<TF_Mailer*>(&d)->btnCancel->click(); });

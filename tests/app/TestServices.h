@@ -74,6 +74,15 @@ public:
 /// Runs a program (an independent reader, as a rule) and returns what it printed on both outputs.
 QString RunProgram(const QString& program, const QStringList& args);
 
+/// Whether a recording page holds `text` among the texts printed on it.
+inline bool Printed(const quill::printing::RecordingPage& page, const QString& text)
+{
+    for (const auto& t : page.texts)
+        if (t.text == text)
+            return true;
+    return false;
+}
+
 /// Finds a child by its object name and type or fails the test.
 template <typename T> T* child(QObject* parent, const char* name)
 {
