@@ -252,10 +252,12 @@ void MemoFile::appendAtEnd(uint64_t oldSize, uint64_t at, std::string_view data,
 
 uint32_t MemoFile::appendDbase3(std::string_view bytes)
 {
-    // dBase III: texts are only ever added, each ended by two end-of-file bytes; the header
-    // holds the next block to use.
+    // dBase III: texts are only ever added, each ended by two end-of-file bytes, at the end of
+    // the file; the header's next block is kept up to date for other programs. It is not
+    // trusted where it points past the end: a damaged one would put the text anywhere up to
+    // 2 TB into the file.
     const uint64_t size = m_file.size();
-    const uint32_t block = std::max({chainHead(), blocksIn(size), 1u});
+    const uint32_t block = std::max(blocksIn(size), 1u);
     std::string data(bytes);
     data.append(2, dbf::EndOfFile);
     const auto blocks = static_cast<uint32_t>((data.size() + m_blockSize - 1) / m_blockSize);
