@@ -15,6 +15,12 @@
 
 #include <cstdlib>
 
+QSize PlatformServices::pageResolution(const QString& programFolder)
+{
+    const auto page = pageDevice(programFolder);
+    return {page->dpiX(), page->dpiY()};
+}
+
 int QtPlatformServices::messageBox(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
                                    int buttons)
 {
@@ -130,6 +136,18 @@ std::shared_ptr<quill::printing::PageDevice> QtPlatformServices::pageDevice(cons
     if (printer.isEmpty())
         return std::make_shared<quill::printing::PdfFolderPage>(programFolder + "Printed");
     return std::make_shared<PrinterPage>(printer);
+}
+
+QSize QtPlatformServices::pageResolution(const QString& programFolder)
+{
+    const QString printer = currentPrinter();
+    if (printer.isEmpty()) {
+        const quill::printing::PdfFolderPage pdf(programFolder + "Printed");
+        return {pdf.dpiX(), pdf.dpiY()};
+    }
+    QPrinter job(QPrinter::HighResolution);
+    job.setPrinterName(printer);
+    return {job.logicalDpiX(), job.logicalDpiY()};
 }
 
 QString QtPlatformServices::currentPrinter() const

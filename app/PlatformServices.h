@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -63,6 +64,10 @@ public:
     /// The page device of the next print job on the chosen printer; with no printer
     /// installed, or "PDF files" chosen, a PDF file in `programFolder`/Printed.
     virtual std::shared_ptr<quill::printing::PageDevice> pageDevice(const QString& programFolder) = 0;
+    /// The dots per inch across and down of the page the next job would get, without beginning
+    /// one: what previews and pictures of the form are drawn at.
+    /// By default the resolution a fresh page device reports before its job begins.
+    virtual QSize pageResolution(const QString& programFolder);
     /// The printer setup: chooses the printer every later job uses. False when cancelled.
     virtual bool printerSetup(QWidget* parent) = 0;
     /// The printer a report goes to, after the "Output Options" window (copies, collation,
@@ -103,6 +108,7 @@ public:
     void showHelp(const QString& helpFile) override;
     void exitProgram(int status) override;
     std::shared_ptr<quill::printing::PageDevice> pageDevice(const QString& programFolder) override;
+    QSize pageResolution(const QString& programFolder) override;
     bool printerSetup(QWidget* parent) override;
     std::unique_ptr<QPrinter> reportPrinter(QWidget* parent, bool& toPdf) override;
 

@@ -27,12 +27,16 @@ TF_Help::TF_Help(const QString& helpFile, QWidget* parent) : QWidget(parent, Qt:
 
 TF_Help* TF_Help::showFile(const QString& helpFile)
 {
+    // "Quill3.hlp#alignment" opens the file at that section; the file alone at its contents.
+    const qsizetype hash = helpFile.lastIndexOf('#');
+    const QString file = hash < 0 ? helpFile : helpFile.left(hash);
+    const QString anchor = hash < 0 ? QString("contents") : helpFile.mid(hash + 1);
     static QPointer<TF_Help> window;
     if (!window) {
-        window = new TF_Help(helpFile);
+        window = new TF_Help(file);
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
-    window->browser()->scrollToAnchor("contents");
+    window->browser()->scrollToAnchor(anchor);
     window->show();
     window->raise();
     window->activateWindow();

@@ -16,6 +16,7 @@
 #include "U_CommonAPI.h"
 #include "U_Database.h"
 #include "U_ExtraLabel.h"
+#include "U_FormPreview.h"
 #include "U_Mailer.h"
 #include "U_MassPrint.h"
 #include "U_PrintBarCode.h"
@@ -273,6 +274,7 @@ void TF_Main::buildMenu()
     MIReadWriteToDB = file->addAction("&Read/Write to a database");
     file->addSeparator();
     MIPrint = file->addAction("&Print");
+    MIPrintPreview = file->addAction("Print Pre&view");
     MIMassPrint = file->addAction("&Mass Print");
     MIMassPrint->setEnabled(false);
     MIPrintBarCodes = file->addAction("Print &Bar Codes");
@@ -341,6 +343,7 @@ void TF_Main::buildMenu()
     connect(MIImport, &QAction::triggered, this, &TF_Main::MIImportClick);
     connect(MIExport, &QAction::triggered, this, &TF_Main::MIExportClick);
     connect(MIPrint, &QAction::triggered, this, &TF_Main::MIPrintClick);
+    connect(MIPrintPreview, &QAction::triggered, this, &TF_Main::MIPrintPreviewClick);
     connect(MailerNumber1, &QAction::triggered, this, &TF_Main::MailerNumber1Click);
     connect(MIPrinterSetup, &QAction::triggered, this, &TF_Main::MIPrinterSetupClick);
     connect(MIPrinterAlignment, &QAction::triggered, this, &TF_Main::MIPrinterAlignmentClick);
@@ -672,6 +675,13 @@ void TF_Main::MIPrintClick()
     btnPrintClick();
 }
 
+void TF_Main::MIPrintPreviewClick()
+{
+    // The preview's Print button is the Print command itself, with the number it showed.
+    if (ShowFormPreview(m_services, this, pieceInput(), m_settings, FontDialog1, m_programFolder))
+        MIPrintClick();
+}
+
 quill::PieceInput TF_Main::pieceInput() const
 {
     quill::PieceInput piece;
@@ -765,7 +775,7 @@ void TF_Main::MIPrinterSetupClick()
 
 void TF_Main::MIPrinterAlignmentClick()
 {
-    TF_Align dialog(m_settings, this);
+    TF_Align dialog(m_services, m_settings, m_programFolder, FontDialog1, this);
     m_services.execDialog(dialog);
 }
 

@@ -72,6 +72,8 @@ public:
     // Printing one mailer
     void btnPrintClick();
     void MIPrintClick();
+    /// File > Print Preview: the form the next print would send, without printing it.
+    void MIPrintPreviewClick();
     /// Prints the piece with the number reserved for it, keeps the number and logs the piece.
     void PrintMailer(quill::NumberReservation& number);
     void MailerNumber1Click();
@@ -174,6 +176,7 @@ public:
     // Menu
     QAction* MIReadWriteToDB;
     QAction* MIPrint;
+    QAction* MIPrintPreview;
     QAction* MIMassPrint;
     QAction* MIPrintBarCodes;
     QAction* MIExit;

@@ -525,6 +525,7 @@ TEST_F(MainWindow, MenuHasEveryItemInItsPlace)
                          "&File/&Read/Write to a database",
                          "&File/-",
                          "&File/&Print",
+                         "&File/Print Pre&view",
                          "&File/&Mass Print [off]",
                          "&File/Print &Bar Codes",
                          "&File/-",

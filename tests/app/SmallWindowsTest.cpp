@@ -516,7 +516,7 @@ TEST(Startup, EveryWindowIsTitledExactlyByItsCaption)
         {std::make_unique<TF_Mailer>(services, s, showMailerDialog, true), "Mailer Number"},
         {std::make_unique<TF_YourAddress>(s), "Your Name and Address"},
         {std::make_unique<TF_ExtraLabel>(s), "Extra Label"},
-        {std::make_unique<TF_Align>(s), "Printer Alignment"},
+        {std::make_unique<TF_Align>(services, s, dir.path() + "/", QFont("Arial")), "Printer Alignment"},
         {std::make_unique<TButtonsBox>("Information", "Text", QStringList{"&OK"}), "Information"},
         {std::make_unique<TF_PrinterSetup>(QString()), "Printer Setup"},
     };

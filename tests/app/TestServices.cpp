@@ -77,6 +77,12 @@ std::shared_ptr<quill::printing::PageDevice> TestServices::pageDevice(const QStr
     return page;
 }
 
+QSize TestServices::pageResolution(const QString&)
+{
+    auto page = makePage ? makePage() : std::make_shared<quill::printing::RecordingPage>(300);
+    return {page->dpiX(), page->dpiY()};
+}
+
 std::unique_ptr<QPrinter> TestServices::reportPrinter(QWidget*, bool& toPdf)
 {
     toPdf = !makeReportPrinter;

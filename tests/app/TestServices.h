@@ -41,6 +41,8 @@ public:
     void showHelp(const QString& helpFile) override;
     void exitProgram(int status) override { exits.push_back(status); }
     std::shared_ptr<quill::printing::PageDevice> pageDevice(const QString& programFolder) override;
+    /// The resolution of the page `makePage` would make, without counting it as a job.
+    QSize pageResolution(const QString& programFolder) override;
     bool printerSetup(QWidget*) override
     {
         events.append("printer setup");
