@@ -50,6 +50,19 @@ public:
     {
         return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : -errno;
     }
+    int renameNew(const std::string& from, const std::string& to) override
+    {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS)
+            return -errno;
+        // A file system without the no-replace rename: a hard link is refused just the same
+        // when the name is taken.
+        if (::link(from.c_str(), to.c_str()) != 0)
+            return -errno;
+        (void)::unlink(from.c_str());
+        return 0;
+    }
     int remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : -errno; }
     bool exists(const std::string& path) override
     {
@@ -236,6 +249,17 @@ FileHandle TempFile::create(mode_t mode)
 bool TempFile::commitTo(const std::string& target)
 {
     const int r = m_ops.rename(m_path, target);
+    if (r < 0) {
+        m_error = -r;
+        return false;
+    }
+    m_created = false;
+    return true;
+}
+
+bool TempFile::commitNew(const std::string& target)
+{
+    const int r = m_ops.renameNew(m_path, target);
     if (r < 0) {
         m_error = -r;
         return false;

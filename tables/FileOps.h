@@ -3,6 +3,7 @@
 // Every file access of the table layer goes through FileOps, so that tests can make any write,
 // sync or rename fail and check that the table reads as it did before.
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -25,6 +26,12 @@ public:
     /// The file's size and permission bits.
     virtual int stat(int fd, uint64_t& size, mode_t& mode) = 0;
     virtual int rename(const std::string& from, const std::string& to) = 0;
+    /// Renames `from` to `to` only when nothing is called `to` yet; -EEXIST when something is.
+    /// The default looks first, which is enough for files no other program sees.
+    virtual int renameNew(const std::string& from, const std::string& to)
+    {
+        return exists(to) ? -EEXIST : rename(from, to);
+    }
     virtual int remove(const std::string& path) = 0;
     virtual bool exists(const std::string& path) = 0;
     /// An open-file-description byte-range lock, tried once: F_RDLCK, F_WRLCK or F_UNLCK.
@@ -98,6 +105,9 @@ public:
     [[nodiscard]] FileHandle create(mode_t mode = 0644);
     /// Renames the file to `target`, replacing it; from then on it is the target's to keep.
     [[nodiscard]] bool commitTo(const std::string& target);
+    /// Renames the file to `target` only when there is no such file yet (error() is EEXIST
+    /// then, and the file is still removed when it goes out of scope).
+    [[nodiscard]] bool commitNew(const std::string& target);
     int error() const { return m_error; }
 
 private:

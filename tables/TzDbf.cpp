@@ -5,10 +5,12 @@
 #include "tables/Text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 
 namespace quill::tables {
 
@@ -91,20 +93,27 @@ void TTzDbf::create()
     if (!fields)
         fail();
     // Both files are written beside their places and renamed there only when whole, so a
-    // failed creation leaves nothing behind.
-    TempFile data(m_files, m_path + ".new");
+    // failed creation leaves nothing behind. Other programs may find the table missing at the
+    // same moment (the report log at the first piece): each writes files of its own, the first
+    // to finish makes the table, and the others open that one rather than replace it.
+    static unsigned made = 0;
+    const std::string mine = "." + std::to_string(::getpid()) + "-" + std::to_string(++made) + ".new";
+    TempFile data(m_files, m_path + mine);
     FileHandle file = data.create();
     if (!file.writeAt(0, NewDataFile(*fields)) || !file.close())
         fail();
     if (HasMemo(*fields)) {
         const std::string mp = memoPath();
-        TempFile memo(m_files, mp + ".new");
+        TempFile memo(m_files, mp + mine);
         FileHandle mf = memo.create();
-        if (!mf.writeAt(0, MemoFile::NewHeader(std::filesystem::path(m_path).stem().string())) ||
-            !mf.close() || !memo.commitTo(mp))
+        if (!mf.writeAt(0, MemoFile::NewHeader(std::filesystem::path(m_path).stem().string())) || !mf.close())
+            fail();
+        if (m_files.exists(m_path))
+            return; // made meanwhile, with its memo file
+        if (!memo.commitTo(mp))
             fail();
     }
-    if (!data.commitTo(m_path))
+    if (!data.commitNew(m_path) && data.error() != EEXIST)
         fail();
 }
 

@@ -290,7 +290,23 @@ bool TTzDbf::ALock()
 {
     if (!Active())
         throw TableError(215, "No database in use [ALock]");
-    return m_locks.takeAppend();
+    const bool had = m_locks.appendHeld();
+    if (!m_locks.takeAppend())
+        return false;
+    if (!had && !m_exclusive) {
+        // Others may have appended since the header was read; the next record goes after theirs,
+        // never over the last of them.
+        std::string prolog(dbf::PrologSize, '\0');
+        if (!m_file.readAt(0, prolog.data(), prolog.size())) {
+            m_locks.releaseAll();
+            throw TableError(100, "Disk read error: " + m_path + " [ALock]");
+        }
+        if (const uint32_t count = Get32(prolog, dbf::RecordCount); count != m_header.count) {
+            m_header.count = count;
+            dropCache();
+        }
+    }
+    return true;
 }
 
 void TTzDbf::UnLock()
