@@ -127,7 +127,7 @@ void AlignPicture::paintEvent(QPaintEvent*)
     for (const auto& m : m_marks)
         p.fillRect(toPicture(m.area), m.symbol ? QColor(0, 0, 0) : QColor(150, 150, 150));
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(0, 120, 215, 140), 0));
+    p.setPen(QPen(QColor(0, 120, 215, 90), 0)); // faint: the marks themselves are what counts
     for (std::size_t i = 0; i < m_home.size() && i < m_marks.size(); ++i)
         if (m_home[i].area != m_marks[i].area)
             p.drawRect(toPicture(m_home[i].area));

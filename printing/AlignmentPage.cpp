@@ -72,16 +72,14 @@ int lineWidth(int resolution)
     return std::max(1, TPageFrame::DeviceLength(0.01, resolution)) | 1;
 }
 
-void horizontalLine(TPageFrame& f, int x0, int x1, int y)
+void horizontalLine(TPageFrame& f, int x0, int x1, int y, int width)
 {
-    const int t = lineWidth(f.ResolutionY());
-    f.PrintBitmap(QPoint(x0, y - t / 2), ink(), x1 - x0 + 1, t);
+    f.PrintBitmap(QPoint(x0, y - width / 2), ink(), x1 - x0 + 1, width);
 }
 
-void verticalLine(TPageFrame& f, int x, int y0, int y1)
+void verticalLine(TPageFrame& f, int x, int y0, int y1, int width)
 {
-    const int t = lineWidth(f.ResolutionX());
-    f.PrintBitmap(QPoint(x - t / 2, y0), ink(), t, y1 - y0 + 1);
+    f.PrintBitmap(QPoint(x - width / 2, y0), ink(), width, y1 - y0 + 1);
 }
 
 /// Where a ruler tick of `tenths` tenths of an inch ends: longest at whole inches.
@@ -98,21 +96,22 @@ void drawRulers(TPageFrame& f, const QString& face)
 {
     f.SetMarkFont(face, 8, false, 0);
     const int textHeight = TPageFrame::PointsToPixels(8, f.ResolutionY());
+    const int tx = lineWidth(f.ResolutionX()), ty = lineWidth(f.ResolutionY());
     // Along the top: x in tenths, numbered at every inch under its tick.
-    horizontalLine(f, f.InchesToX(0), f.InchesToX(PageWidth), f.InchesToY(RulerEdge));
+    horizontalLine(f, f.InchesToX(0), f.InchesToX(PageWidth), f.InchesToY(RulerEdge), ty);
     for (int k = 1; k < static_cast<int>(PageWidth * 10); ++k) {
         const int x = f.InchesToX(k / 10.0);
-        verticalLine(f, x, f.InchesToY(RulerEdge), f.InchesToY(RulerEdge + tickLength(k)));
+        verticalLine(f, x, f.InchesToY(RulerEdge), f.InchesToY(RulerEdge + tickLength(k)), tx);
         if (k % 10 == 0) {
             const QString n = QString::number(k / 10);
             f.PrintText(QPoint(x - f.TextWidth(n) / 2, f.InchesToY(RulerEdge + 0.24)), n);
         }
     }
     // Down the left: y in tenths, numbered at every inch beside its tick.
-    verticalLine(f, f.InchesToX(RulerEdge), f.InchesToY(0), f.InchesToY(PageHeight));
+    verticalLine(f, f.InchesToX(RulerEdge), f.InchesToY(0), f.InchesToY(PageHeight), tx);
     for (int k = 1; k < static_cast<int>(PageHeight * 10); ++k) {
         const int y = f.InchesToY(k / 10.0);
-        horizontalLine(f, f.InchesToX(RulerEdge), f.InchesToX(RulerEdge + tickLength(k)), y);
+        horizontalLine(f, f.InchesToX(RulerEdge), f.InchesToX(RulerEdge + tickLength(k)), y, ty);
         if (k % 10 == 0)
             f.PrintText(QPoint(f.InchesToX(RulerEdge + 0.24), y - textHeight / 2), QString::number(k / 10));
     }
@@ -125,14 +124,21 @@ void drawCross(TPageFrame& f, const QString& face, QPoint at, const QString& lab
 {
     const int armX = TPageFrame::DeviceLength(CrossArm, f.ResolutionX());
     const int armY = TPageFrame::DeviceLength(CrossArm, f.ResolutionY());
-    horizontalLine(f, at.x() - armX, at.x() + armX, at.y());
-    verticalLine(f, at.x(), at.y() - armY, at.y() + armY);
+    // Twice as bold as the rulers, so a cross on a ruler still stands out.
+    horizontalLine(f, at.x() - armX, at.x() + armX, at.y(), 2 * lineWidth(f.ResolutionY()) - 1);
+    verticalLine(f, at.x(), at.y() - armY, at.y() + armY, 2 * lineWidth(f.ResolutionX()) - 1);
     f.SetMarkFont(face, 7, false, 0);
     const int gap = TPageFrame::DeviceLength(0.04, f.ResolutionX());
     const int width = f.TextWidth(label);
-    // Labels of the fields near the right edge stand left of their cross, so none runs off.
+    // Beside the horizontal arm; labels of the fields near the right edge stand left of their
+    // cross, so none runs off the page.
+    const int height = TPageFrame::PointsToPixels(7, f.ResolutionY());
+    if (xInches < 0.6) { // on the left ruler: above the arm, clear of the ruler's numbers
+        f.PrintText(QPoint(at.x() + gap, at.y() - height - gap), label);
+        return;
+    }
     const int x = xInches > 6.5 ? at.x() - armX - gap - width : at.x() + armX + gap;
-    f.PrintText(QPoint(x, at.y() - armY - TPageFrame::PointsToPixels(7, f.ResolutionY())), label);
+    f.PrintText(QPoint(x, at.y() - height * 2 / 3), label);
 }
 
 QString unitText(int resolution)
