@@ -97,12 +97,13 @@ PieceOutcome PrintPiece(const PieceInput& piece, Settings& settings, NumberReser
                         const QDate& day)
 {
     PieceOutcome out;
-    const printing::PrintResult printed =
-        printing::DrawMailerForm(FormDataOf(piece, settings), settings.PrintBarCode, fontHolder, device);
     // Handed to the printer, the number is used, even by a job that failed on its way: part of
-    // the form may be on paper, and a number must never be issued twice.
+    // the form may be on paper, and a number must never be issued twice. It is saved before the
+    // job begins, so that a program killed while the form prints starts again past it.
     number.commit();
     out.savedError = SaveNumbering(settings, settingsFile);
+    const printing::PrintResult printed =
+        printing::DrawMailerForm(FormDataOf(piece, settings), settings.PrintBarCode, fontHolder, device);
     if (printed.error) {
         out.printError = printed.error;
         return out;
