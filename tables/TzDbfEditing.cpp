@@ -448,8 +448,15 @@ bool TTzDbf::Post()
     m_state = State::Browse;
     m_lockedEdit = false;
     m_locks.releaseRecord(m_recNo);
+    // A record whose memo field pointed past the end of its memo file, or at a free run, may
+    // have its new text written at that very block: that block is the text's now, not free.
+    auto refersTo = [&](uint32_t block) {
+        return std::any_of(m_header.fields.begin(), m_header.fields.end(),
+                           [&](const DbfField& f) { return f.type == 'M' && memoBlock(f) == block; });
+    };
     for (uint32_t block : replaced)
-        (void)m_memo.free(block);
+        if (!refersTo(block))
+            (void)m_memo.free(block);
     return true;
 }
 

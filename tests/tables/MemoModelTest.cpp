@@ -1,11 +1,14 @@
 // Memo texts rewritten at random, checked after every step against a model of what each record
 // holds and against the memo file's own structure, read without the table layer.
 
+#include "FieldValue.h"
+#include "FileFormat.h"
 #include "TableTestUtil.h"
 #include "TzDbf.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -173,4 +176,73 @@ TEST(MemoSpace, AnEmptiedTextGivesItsBlocksBack)
     m.texts[1] = textOf(2, 1, 1400);
     m.check("rewritten into the freed blocks");
     EXPECT_EQ(std::filesystem::file_size(m.dbt), size);
+}
+
+// Memo fields of another program's damaged files: a block past the end of the memo file, or a
+// dBase III header whose next block lies far past it. Texts written then stay where they are put.
+TEST(MemoSpace, ATextWrittenAtTheBlockADamagedFieldPointedToStaysTheRecords)
+{
+    Model m;
+    {
+        TTzDbf t;
+        m.open(t, 1, [] { return 40; });
+        t.Close();
+    }
+    // Record 1 now names the block just past the end of the memo file, where the next text goes.
+    std::string data = tabletest::ReadFile(m.dbf);
+    const uint32_t end = static_cast<uint32_t>(tabletest::ReadFile(m.dbt).size() / 512);
+    data.replace(Get16(data, dbf::HeaderLength) + 1, 10, MemoBlockField(end, 10));
+    tabletest::WriteFile(m.dbf, data);
+
+    TTzDbf t;
+    t.setDbfFileName(m.dbf);
+    t.Open();
+    m.texts = {"written over the damaged field"};
+    rewrite(t, 1, m.texts[0], 0);
+    // Before, the new text's blocks went back to the free chain, and this one took them.
+    ASSERT_TRUE(t.ALock());
+    m.texts.push_back("the next record's text");
+    t.ClearRecord();
+    t.SetMemoText("address", m.texts[1]);
+    t.AppendRec();
+    t.UnLock();
+    t.Close();
+    // Read without the table layer; the text the damaged field lost is out of every run, so
+    // the memo file is checked for overlaps but not for lost blocks.
+    std::string problem;
+    const tabletest::RawTable raw = tabletest::ReadRaw(m.dbf, m.dbt, problem);
+    ASSERT_EQ(problem, "");
+    ASSERT_EQ(raw.records.size(), 2u);
+    for (std::size_t r = 0; r < 2; ++r)
+        EXPECT_EQ(raw.records[r].substr(1, m.texts[r].size() + 2), "[" + m.texts[r] + "]")
+            << "record " << r + 1;
+}
+
+TEST(MemoSpace, ADbase3TextGoesAtTheEndWhateverTheHeadersNextBlockSays)
+{
+    Model m;
+    {
+        TTzDbf t;
+        m.open(t, 0, [] { return 0; });
+        t.Close();
+    }
+    std::string data = tabletest::ReadFile(m.dbf);
+    data[dbf::Version] = static_cast<char>(dbf::VersionMemo3);
+    tabletest::WriteFile(m.dbf, data);
+    std::string memo = tabletest::ReadFile(m.dbt);
+    Put32(memo, dbt::FreeChain, 0x00FFFFFF); // 8 GB into the file
+    tabletest::WriteFile(m.dbt, memo);
+
+    TTzDbf t;
+    t.setDbfFileName(m.dbf);
+    t.Open();
+    ASSERT_TRUE(t.ALock());
+    t.ClearRecord();
+    t.SetMemoText("address", "a dBase III text");
+    t.AppendRec();
+    t.UnLock();
+    t.Close();
+    EXPECT_LE(std::filesystem::file_size(m.dbt), 2 * 512u);
+    t.Open();
+    EXPECT_EQ(t.GetMemoText("address"), "a dBase III text");
 }
