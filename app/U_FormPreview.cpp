@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -92,12 +92,14 @@ TF_FormPreview::TF_FormPreview(QImage page, int dpi, const QString& caption, QWi
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     resize(std::min(760, screen.width() - 40), std::min(900, screen.height() - 60));
     cbZoom->setCurrentIndex(WholePage);
+    scrollPage->installEventFilter(this);
     cbZoomChange();
 }
 
 void TF_FormPreview::cbZoomChange()
 {
-    const QSize view = scrollPage->viewport()->size() - QSize(2, 2);
+    // The room without scroll bars, so a fitted page does not change with the bars it brings.
+    const QSize view = scrollPage->maximumViewportSize() - QSize(2, 2);
     const QSize page = canvas->page().size();
     if (page.isEmpty())
         return;
@@ -108,7 +110,8 @@ void TF_FormPreview::cbZoomChange()
         break;
     case PageWidth:
         // Leave room for the vertical scroll bar that the taller page brings.
-        zoom = double(view.width() - scrollPage->verticalScrollBar()->sizeHint().width()) / page.width();
+        zoom = double(view.width() - scrollPage->style()->pixelMetric(QStyle::PM_ScrollBarExtent)) /
+               page.width();
         break;
     case Percent25:
         zoom = 0.25;
@@ -126,11 +129,13 @@ void TF_FormPreview::cbZoomChange()
     canvas->setZoom(std::max(0.01, zoom));
 }
 
-void TF_FormPreview::resizeEvent(QResizeEvent* event)
+bool TF_FormPreview::eventFilter(QObject* watched, QEvent* event)
 {
-    QDialog::resizeEvent(event);
-    if (cbZoom->currentIndex() == WholePage || cbZoom->currentIndex() == PageWidth)
-        cbZoomChange(); // the fitted zooms follow the window
+    // The fitted zooms follow the page's room, known only once the layout has sized it.
+    if (watched == scrollPage && event->type() == QEvent::Resize &&
+        (cbZoom->currentIndex() == WholePage || cbZoom->currentIndex() == PageWidth))
+        cbZoomChange();
+    return QDialog::eventFilter(watched, event);
 }
 
 void TF_FormPreview::keyPressEvent(QKeyEvent* event)

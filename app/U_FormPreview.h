@@ -52,7 +52,7 @@ public:
     const QImage& page() const { return canvas->page(); }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

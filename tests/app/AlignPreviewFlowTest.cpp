@@ -281,8 +281,17 @@ TEST_F(AlignAndPreview, ThePreviewShowsTheNextPieceAndTouchesNothing)
         p->cbZoom->setCurrentIndex(TF_FormPreview::Percent50);
         EXPECT_EQ(p->canvas->size(), shown.size() / 2);
         p->cbZoom->setCurrentIndex(TF_FormPreview::WholePage);
+        const QSize room = p->scrollPage->viewport()->size();
+        EXPECT_LE(p->canvas->height(), room.height());
+        EXPECT_GE(p->canvas->height(), room.height() - 4); // the page fills the window's height
+        // The window grown, the whole page grows with it.
+        const int before = p->canvas->height();
+        p->resize(p->width() + 100, p->height() + 200);
+        QApplication::processEvents();
+        EXPECT_GT(p->canvas->height(), before + 150);
         EXPECT_LE(p->canvas->height(), p->scrollPage->viewport()->height());
-        p->btnClose->click();
+        QTest::keyClick(p->cbZoom, Qt::Key_Escape); // closes the preview, not the program
+        EXPECT_FALSE(p->isVisible());
     });
     w.MIPrintPreview->trigger();
     ASSERT_EQ(shown.size(), QSize(2550, 3300)); // a Letter page at the printer's 300 dpi
@@ -292,6 +301,7 @@ TEST_F(AlignAndPreview, ThePreviewShowsTheNextPieceAndTouchesNothing)
               std::make_pair(std::string("]C0"), std::string("9214712345678900000015")));
     EXPECT_EQ(DecodeCode128(shown, QRect(1380, 1470, 810, 290)), "9290912345678900000019");
 
+    EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(services.pages.empty()); // no print job
     EXPECT_EQ(w.settings().SerialNum, "0000000");
     EXPECT_EQ(fileBytes("quill4.ini"), ini);
