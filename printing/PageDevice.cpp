@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QPageLayout>
@@ -266,8 +267,11 @@ std::optional<QString> RasterPage::endJob()
 
 struct PdfPage::Writer
 {
+    // The writer gets a file of ours: its own end() reports success even when the disk filled
+    // up under it, and only the file can tell that the PDF is whole.
+    QFile file;
     QPdfWriter pdf;
-    explicit Writer(const QString& file) : pdf(file) {}
+    explicit Writer(const QString& name) : file(name), pdf(&file) {}
 };
 
 PdfPage::PdfPage(QString fileName, int dpi) : m_fileName(std::move(fileName)), m_dpi(dpi) {}
@@ -277,6 +281,10 @@ PdfPage::~PdfPage() = default;
 std::optional<QString> PdfPage::beginJob()
 {
     m_writer = std::make_unique<Writer>(m_fileName);
+    if (!m_writer->file.open(QIODevice::WriteOnly)) {
+        m_writer.reset();
+        return QString("The PDF file %1 cannot be written.").arg(m_fileName);
+    }
     QPdfWriter& pdf = m_writer->pdf;
     pdf.setResolution(m_dpi);
     pdf.setPageLayout(
@@ -285,6 +293,8 @@ std::optional<QString> PdfPage::beginJob()
     pdf.setCreator("Quillmark");
     if (!beginPainting(&pdf)) {
         m_writer.reset();
+        if (QFileInfo(m_fileName).isFile())
+            QFile::remove(m_fileName); // the empty file opened for it
         return QString("The PDF file %1 cannot be written.").arg(m_fileName);
     }
     return std::nullopt;
@@ -293,7 +303,20 @@ std::optional<QString> PdfPage::beginJob()
 std::optional<QString> PdfPage::endJob()
 {
     endPainting();
+    if (!m_writer)
+        return std::nullopt;
+    QFile& file = m_writer->file;
+    const bool written = file.flush() && file.error() == QFileDevice::NoError;
+    file.close();
+    const bool whole = written && file.error() == QFileDevice::NoError;
+    const bool plainFile = QFileInfo(m_fileName).isFile(); // never a device such as /dev/full
     m_writer.reset();
+    if (!whole) {
+        // A torn PDF would pass for the form: it goes, and the job is the command's failure.
+        if (plainFile)
+            QFile::remove(m_fileName);
+        return QString("The PDF file %1 cannot be written.").arg(m_fileName);
+    }
     return std::nullopt;
 }
 
