@@ -213,10 +213,15 @@ void MIPrintBarCodesCommand(PlatformServices& services, QWidget* owner, quill::S
     // The forms carry their numbers now: the numbering goes on after the last of them, so no
     // later piece is given one of them again, and the settings file says so at once, as after
     // every printed piece.
-    if (run.printed > 0) {
+    if (run.printed > 0 || run.spoiled) {
         settings.SerialNum = run.lastSerial.toStdString();
         if (auto error =
                 quill::SaveNumbering(settings, (programFolder + quill::SettingsFileName).toStdString()))
             services.error(owner, QString::fromStdString(*error));
     }
+    // A run cut short by the printer is said so: the clerk would otherwise take a short stack,
+    // or a folder short of PDF files, for the whole run.
+    if (run.error)
+        services.messageBox(owner, PlatformServices::BoxKind::Error, quill::ApplicationTitle, *run.error,
+                            PlatformServices::bit(PlatformServices::Ok));
 }

@@ -370,7 +370,10 @@ PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString&
         const auto drawn = drawMarks(f, v, &IsNumberMark);
         const auto ended = f.End();
         if (drawn || ended) {
+            // Part of the form may be on paper with its number: that number is used.
             result.error = drawn ? drawn : ended;
+            result.lastSerial = QString::fromStdString(serial);
+            result.spoiled = true;
             break;
         }
         ++result.printed;

@@ -106,7 +106,8 @@ PrintResult DrawMailerForm(const FormData& data, bool barcodeMode, const QFont& 
 struct PrePrintResult
 {
     int printed = 0;              // forms sent to the printer
-    QString lastSerial;           // the serial number of the last of them
+    QString lastSerial;           // the serial number of the last of them, or of the spoiled one
+    bool spoiled = false;         // the last job began but failed: its number may be on paper
     bool stopped = false;         // the user stopped the run between forms
     std::optional<QString> error; // what ended the run early
 };
