@@ -26,7 +26,10 @@ std::optional<std::string> rewrite(const std::filesystem::path& file,
                                    const std::function<void(IniFile&)>& change)
 {
     IniFile ini;
-    ini.load(file); // keep whatever else the file holds now
+    // Keep whatever else the file holds now. A file that is there but cannot be read is not
+    // written over: that would trade the sender address and the rest for the keys of the moment.
+    if (!ini.load(file))
+        return "Unable to write to " + file.string();
     change(ini);
     std::string why;
     if (!ini.save(file, &why))

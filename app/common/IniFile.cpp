@@ -91,16 +91,23 @@ IniFile IniFile::fromText(std::string_view text)
     return ini;
 }
 
-void IniFile::load(const std::filesystem::path& path)
+bool IniFile::load(const std::filesystem::path& path)
 {
+    *this = IniFile();
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return true; // no file yet: every key has its default
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *this = IniFile();
-        return;
-    }
+    if (ec || !in || !std::filesystem::is_regular_file(status))
+        return false;
     std::ostringstream all;
-    all << in.rdbuf();
+    if (in.peek() != std::ifstream::traits_type::eof())
+        all << in.rdbuf();
+    if (in.bad() || !all)
+        return false;
     *this = fromText(all.str());
+    return true;
 }
 
 IniFile::Found IniFile::find(std::string_view section, std::string_view key) const

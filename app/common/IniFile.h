@@ -20,8 +20,9 @@ public:
     IniFile() = default;
     static IniFile fromText(std::string_view text);
 
-    /// Reads the file; a missing or unreadable file leaves it empty (all defaults).
-    void load(const std::filesystem::path& path);
+    /// Reads the file; a missing or unreadable file leaves it empty (all defaults). False when
+    /// the file is there but could not be read, so that nobody writes it over from nothing.
+    bool load(const std::filesystem::path& path);
 
     /// The value as stored, or nothing when the key or its section is missing.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
