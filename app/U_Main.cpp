@@ -720,8 +720,20 @@ bool TF_Main::printPiece(const quill::PieceInput& piece, quill::NumberReservatio
     quill::report::ReportLogWriter log(s8(m_reportFileName));
     quill::PieceOutcome printed;
     if (!RunTableCommand([&] {
-            printed = quill::PrintPiece(piece, m_settings, number, FontDialog1, *device, s8(settingsPath()),
-                                        log, QDate::currentDate());
+            try {
+                printed = quill::PrintPiece(piece, m_settings, number, FontDialog1, *device,
+                                            s8(settingsPath()), log, QDate::currentDate());
+            } catch (const quill::tables::TableError&) {
+                // Only the log fails this way, after the form went out: the halt's table error
+                // does not say which piece the log now lacks, and the clerk must note it.
+                m_services.messageBox(
+                    this, PlatformServices::BoxKind::Warning, quill::ApplicationTitle,
+                    "The piece " + q(quill::FormatMailerNumber(s8(device->documentName()))) +
+                        " was printed but not recorded in the report log: the log could not be "
+                        "written. Note its number by hand.",
+                    PlatformServices::bit(PlatformServices::Ok));
+                throw;
+            }
         }))
         return false;
     if (printed.printError) {
