@@ -58,10 +58,23 @@ void FormToPdf600(benchmark::State& state)
     state.counters["pdf_kB"] = static_cast<double>(bytes) / 1024.0;
 }
 
+// The floor of a form as a PDF file: one job with nothing drawn on its page.
+void BlankPageToPdf600(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    int n = 0;
+    for (auto _ : state) {
+        PdfPage pdf(dir.filePath(QString("blank%1.pdf").arg(n++ % 4)));
+        if (pdf.beginJob() || pdf.endJob())
+            state.SkipWithError("no PDF job");
+    }
+}
+
 } // namespace
 
 BENCHMARK(FormToRaster600)->Unit(benchmark::kMillisecond);
 BENCHMARK(FormToPdf600)->Unit(benchmark::kMillisecond);
+BENCHMARK(BlankPageToPdf600)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -173,6 +173,13 @@ int main(int argc, char** argv)
     std::printf("%-44s %10.1f\n", "delete every other record", deleting * 1e3);
     std::printf("%-44s %10.1f\n", "pack (with the deletes above)", pack * 1e3);
     std::printf("%-44s %10.1f\n", "IndexOnOne sentname0", index1 * 1e3);
+    bench::Row("100,000 report-log records appended (one open, one close)", append, "plain stdio, same bytes",
+               plainWrite);
+    bench::Row("100,000 report-log records read, every field", read, "plain stdio, same bytes", plainRead);
+    bench::Row("Delete every other record of 100,000", deleting);
+    bench::Row("Pack after those deletes", pack);
+    bench::Row("`IndexOnOne` on \"sentname0\" (100,000 keys)", index1);
+    bench::Row("`IndexOnOne` on \"rdate\" (100,000 keys)", index2);
     std::printf("%-44s %10.1f\n", "IndexOnOne rdate", index2 * 1e3);
     std::printf("(checksum %zu)\n", checksum);
     return 0;
