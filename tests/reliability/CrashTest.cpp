@@ -266,6 +266,12 @@ TEST(MassPrintKilled, NoNumberIsPrintedTwiceAndOnlyTheLastPieceOfEachKillGoesUnl
         const std::string serial = settings.readString("Values", "SerialNum", "");
         EXPECT_TRUE(serial.size() == 7 && serial.find_first_not_of("0123456789") == std::string::npos)
             << "run " << runs.size() << ": SerialNum=" << serial;
+        // The saved numbering is past every number printed so far: the next run starts beyond.
+        std::string highest;
+        for (const DriverRun& r : runs)
+            for (const std::string& pdf : r.pdfs)
+                highest = std::max(highest, SerialOf(NumberInName(pdf)));
+        EXPECT_GE(serial, highest) << "run " << runs.size() << " saved a numbering below a printed number";
         if (fs::exists(folder / "Reports" / "report3.dbf")) {
             EXPECT_NO_THROW(LogNumbers(folder / "Reports" / "report3.dbf")) << "run " << runs.size();
         }
@@ -348,19 +354,28 @@ TEST(MassPrintKilled, NoNumberIsPrintedTwiceAndOnlyTheLastPieceOfEachKillGoesUnl
             }
     }
 
+    // What kills leave behind: temporary files of the settings file and of the log's creation.
+    int leftovers = 0;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.is_regular_file() && e.path().filename() != "quill4.ini")
+            ++leftovers;
+    for (const auto& e : fs::directory_iterator(folder / "Reports"))
+        if (e.path().filename() != "report3.dbf")
+            ++leftovers;
+
     std::map<Trigger, int> byTrigger;
     for (const DriverRun& run : runs)
         if (run.killed)
             ++byTrigger[run.trigger];
     std::printf("[ figures  ] %d kills (%d %s, %d %s, %d %s, %d %s), %d runs that ended before their kill, "
                 "clean run %lld ms; %d PDFs, %zu numbers, none twice: %s; %d PDFs cut short and unreadable; "
-                "log %zu records, %d printed pieces not in it\n",
+                "log %zu records, %d printed pieces not in it; %d temporary files left by kills\n",
                 killsDone, byTrigger[Trigger::Time], TriggerNames[0], byTrigger[Trigger::PdfFinished],
                 TriggerNames[1], byTrigger[Trigger::SettingsReplaced], TriggerNames[2],
                 byTrigger[Trigger::LogWritten], TriggerNames[3], finishedBeforeKill,
                 static_cast<long long>(cleanRun.count()), pdfCount, printedAs.size(),
                 printedAs.size() == static_cast<std::size_t>(pdfCount) ? "yes" : "NO", unreadableLast,
-                logged.size(), unlogged);
+                logged.size(), unlogged, leftovers);
     if (!HasFailure())
         fs::remove_all(folder);
     else
