@@ -87,9 +87,9 @@ std::optional<int> Child::exitStatus() const
     return WEXITSTATUS(m_status);
 }
 
-bool Child::killedBySignal() const
+int Child::endingSignal() const
 {
-    return m_ended && WIFSIGNALED(m_status);
+    return m_ended && WIFSIGNALED(m_status) ? WTERMSIG(m_status) : 0;
 }
 
 std::string Child::output() const

@@ -36,7 +36,8 @@ public:
     void kill();
     /// The exit status of a child that ended by itself; none after a signal.
     std::optional<int> exitStatus() const;
-    bool killedBySignal() const;
+    /// The signal that ended it; 0 when it ended by itself (or has not ended).
+    int endingSignal() const;
     /// What it printed.
     std::string output() const;
 

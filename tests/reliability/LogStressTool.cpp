@@ -78,7 +78,8 @@ int hog(const std::string& log, double seconds)
         std::this_thread::sleep_for(milliseconds(1));
     unsigned held = 0;
     try {
-        while (steady_clock::now() + milliseconds(2300) < end) {
+        // Only while the writers have time left to wait past their patience.
+        while (steady_clock::now() + milliseconds(2300 + 500) < end) {
             quill::tables::TTzDbf table;
             table.CreateIfNotFound = false;
             table.setDbfFileName(log);

@@ -212,8 +212,8 @@ TEST(SharedReportLog, WritersAndAReaderKeepEveryRecordOnceAndWhole)
         const std::string held = hog.output().rfind("held=", 0) == 0
                                      ? hog.output().substr(5, hog.output().find('\n') - 5)
                                      : std::string("?");
-        if (held != "0") { // held once at least: each writer waiting then gave up
-            EXPECT_GE(told.busy.size(), writers) << hog.output();
+        if (held != "0") { // held once at least: the writers waiting then gave up
+            EXPECT_FALSE(told.busy.empty()) << hog.output();
         }
 
         // The file as a whole: the header's count is what the size holds, then the end mark.
