@@ -246,3 +246,42 @@ TEST_F(ReportPdfFault, AReportTheDiskCannotTakeIsAnErrorNotAFile)
     EXPECT_EQ(*error, "Cannot write the report to \"/dev/full\".");
     EXPECT_TRUE(QFileInfo("/dev/full").exists()); // a device is never removed as a torn file
 }
+
+// The first record of a new log on a failing disk: the log is either not made at all or made
+// whole and empty, never a torn file that every later start would refuse as no table.
+TEST(LogFaultNew, ALogThatCannotBeMadeLeavesNothingTheNextPieceCannotUse)
+{
+    int failures = 0;
+    for (int n = 0; n <= 100; ++n) {
+        SCOPED_TRACE(n == 0 ? std::string("full disk") : "call " + std::to_string(n));
+        QTemporaryDir dir;
+        const QString log = dir.filePath("report3.dbf");
+        FailingFiles files;
+        files.failAt = n;
+        files.fullDisk = n == 0;
+        bool failed = false;
+        try {
+            ReportLogWriter writer(log.toStdString(), files);
+            (void)writer.append(piece(1));
+        } catch (const TableError& e) {
+            failed = true;
+            EXPECT_NE(e.message().find(log.toStdString()), std::string::npos) << e.message();
+        }
+        if (n > 0 && !files.hit)
+            break;
+        failures += failed;
+        // The next piece, on a disk with room again, is logged after whatever got through.
+        ReportLogWriter again(log.toStdString());
+        try {
+            EXPECT_EQ(again.append(piece(2)), ReportLogWriter::Outcome::Logged);
+        } catch (const TableError& e) {
+            ADD_FAILURE() << "the log left by the failure cannot be used: " << e.text();
+            continue;
+        }
+        const QString records = dbfread(log);
+        const QString second = QString::fromStdString(piece(2).sentName[0]);
+        EXPECT_TRUE(records.count('\n') == (failed ? 1 : 2) && records.contains(second))
+            << records.toStdString();
+    }
+    EXPECT_GT(failures, 1);
+}
