@@ -194,7 +194,15 @@ void MIPrintBarCodesCommand(PlatformServices& services, QWidget* owner, quill::S
         progress->setAutoReset(false);
         progress->show();
     }
-    // A failure ends the run quietly: the forms printed so far are whole, the rest not begun.
+    // Each form's number is in the settings file before its job begins, as for every printed
+    // piece: a program killed in the middle of a run starts again past the forms it sent.
+    const std::string settingsFile = (programFolder + quill::SettingsFileName).toStdString();
+    std::optional<std::string> saveError;
+    auto keepNumber = [&](const QString& serial) {
+        settings.SerialNum = serial.toStdString();
+        if (auto error = quill::SaveNumbering(settings, settingsFile); error && !saveError)
+            saveError = error;
+    };
     const quill::printing::PrePrintResult run = quill::printing::PrePrintBarCodes(
         forms, QString::fromStdString(quill::WithoutDashes(settings.CustID)),
         QString::fromStdString(settings.SerialNum), QString::number(settings.LeftRight),
@@ -207,7 +215,7 @@ void MIPrintBarCodesCommand(PlatformServices& services, QWidget* owner, quill::S
             QApplication::processEvents();
             return !progress->wasCanceled();
         },
-        settings.IMpb);
+        settings.IMpb, keepNumber);
     progress.reset();
     QApplication::restoreOverrideCursor();
     // The forms carry their numbers now: the numbering goes on after the last of them, so no
@@ -215,10 +223,11 @@ void MIPrintBarCodesCommand(PlatformServices& services, QWidget* owner, quill::S
     // every printed piece.
     if (run.printed > 0 || run.spoiled) {
         settings.SerialNum = run.lastSerial.toStdString();
-        if (auto error =
-                quill::SaveNumbering(settings, (programFolder + quill::SettingsFileName).toStdString()))
-            services.error(owner, QString::fromStdString(*error));
+        if (auto error = quill::SaveNumbering(settings, settingsFile); error && !saveError)
+            saveError = error;
     }
+    if (saveError)
+        services.error(owner, QString::fromStdString(*saveError));
     // A run cut short by the printer is said so: the clerk would otherwise take a short stack,
     // or a folder short of PDF files, for the whole run.
     if (run.error)

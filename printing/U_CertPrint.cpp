@@ -343,7 +343,8 @@ PrintResult DrawMailerForm(const FormData& d, bool barcodeMode, const QFont& fon
 PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString& startSerial,
                                 const QString& leftRight, const QString& topBottom, const QFont& fontHolder,
                                 const std::function<std::shared_ptr<PageDevice>()>& newJob,
-                                const std::function<bool(int form, int forms)>& progress, bool impb)
+                                const std::function<bool(int form, int forms)>& progress, bool impb,
+                                const std::function<void(const QString& serial)>& beforeJob)
 {
     PrePrintResult result;
     std::string serial = s8(startSerial); // the run's own count: the settings keep theirs
@@ -360,6 +361,8 @@ PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString&
         v.companion = BuildMailerNumber(s8(custId), serial, true);
         v.mailerText = QString::fromStdString(FormatMailerNumber(v.mailer));
         v.companionText = QString::fromStdString(FormatMailerNumber(v.companion));
+        if (beforeJob)
+            beforeJob(QString::fromStdString(serial));
         const std::shared_ptr<PageDevice> device = newJob();
         device->setDocumentName(QString::fromStdString(v.mailer));
         TPageFrame f(*device, leftRight, topBottom);

@@ -115,13 +115,15 @@ struct PrePrintResult
 /// Prints the bar-code part of the form alone (the mailer and companion symbols and number
 /// texts, nothing else) on `forms` blank forms, one job each from `newJob`, for serial numbers
 /// counting up from `startSerial` with a count of the run's own. `progress` is asked before
-/// each form and stops the run by answering false. A failure ends the run at that form; the
-/// forms before it stay printed.
+/// each form and stops the run by answering false; `beforeJob` is told each form's serial
+/// before its job is asked for. A failure ends the run at that form; the forms before it stay
+/// printed.
 PrePrintResult PrePrintBarCodes(int forms, const QString& custId, const QString& startSerial,
                                 const QString& leftRight, const QString& topBottom, const QFont& fontHolder,
                                 const std::function<std::shared_ptr<PageDevice>()>& newJob,
                                 const std::function<bool(int form, int forms)>& progress = {},
-                                bool impb = false);
+                                bool impb = false,
+                                const std::function<void(const QString& serial)>& beforeJob = {});
 
 /// Without blanks and control characters at either end.
 QString TrimControls(const QString& text);
