@@ -36,6 +36,8 @@ struct ChildResult
 
 /// The uid and gid of an ordinary user for a root test run (nobody, as on every Linux).
 inline constexpr uid_t NobodyId = 65534;
+/// What a child says when it runs as root but may not become an ordinary user.
+inline constexpr const char* CannotDropPrivileges = "cannot become an ordinary user";
 
 /// Runs `body` in a forked child under `faults` and returns what it returned.
 inline ChildResult RunInChild(const ChildFaults& faults, const std::function<std::string()>& body)
@@ -62,7 +64,7 @@ inline ChildResult RunInChild(const ChildFaults& faults, const std::function<std
         };
         if (faults.asOrdinaryUser && ::geteuid() == 0) {
             if (::setgroups(0, nullptr) != 0 || ::setgid(NobodyId) != 0 || ::setuid(NobodyId) != 0) {
-                say('!', "cannot become an ordinary user");
+                say('!', CannotDropPrivileges);
                 ::_exit(3);
             }
         }

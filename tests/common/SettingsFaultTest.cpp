@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -130,6 +131,12 @@ TEST_F(SettingsFault, EveryFailedWriteSaysSoAndKeepsTheStoredFile)
                 auto error = writer.write(changed(), file);
                 return error ? *error : "written";
             });
+            if (!result.ran && c.faults.asOrdinaryUser && result.text == faulttest::CannotDropPrivileges) {
+                // A root without the right to change its user (a locked-down container): the bits
+                // cannot be made to count here; the other cases still run.
+                std::cerr << "note: " << c.name << " not tried: " << result.text << "\n";
+                continue;
+            }
             ASSERT_TRUE(result.ran) << result.text;
             EXPECT_EQ(result.text, "Unable to write to " + file.string());
             fs::permissions(folder, fs::perms(0755));
