@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quill {
@@ -243,6 +243,15 @@ bool IniFile::save(const std::filesystem::path& path, std::string* error) const
         std::string why = std::strerror(errno);
         ::unlink(tmp.c_str());
         return fail(why);
+    }
+    // The rename lives in the folder: until the folder is on disk, a power cut can bring back the
+    // old file and with it a mailer number already printed. A folder that cannot be synced (some
+    // network file systems) still has the file whole, so that is no failure.
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
     return true;
 }
