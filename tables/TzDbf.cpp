@@ -156,6 +156,19 @@ void TTzDbf::openFiles()
 
 void TTzDbf::writeHeader()
 {
+    if (!m_exclusive && !m_locks.appendHeld()) {
+        // In shared use the count belongs to whoever appends: others may have appended since this
+        // table last read it. It is read again under the append lock; while another program
+        // holds that lock, the header is left to it.
+        if (!m_locks.takeAppend()) {
+            m_changed = false;
+            return;
+        }
+        std::string prolog(dbf::PrologSize, '\0');
+        if (!m_file.readAt(0, prolog.data(), prolog.size()))
+            throw TableError(100, "Disk read error: " + m_path + " [Close]");
+        m_header.count = Get32(prolog, dbf::RecordCount);
+    }
     const uint64_t end = recordOffset(m_header.count + 1);
     if (!m_file.writeAt(0, UpdatedProlog(m_header.bytes, m_header.count)) ||
         !m_file.writeAt(end, std::string_view(&dbf::EndOfFile, 1)))

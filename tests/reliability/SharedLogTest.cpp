@@ -280,3 +280,24 @@ TEST(SharedReportLog, WritersAndAReaderKeepEveryRecordOnceAndWhole)
             held.c_str(), reader.output().c_str());
     }
 }
+
+TEST(SharedTable, ClosingAfterAnEditInPlaceKeepsTheRecordsOthersAppendedMeanwhile)
+{
+    ScratchFolder scratch;
+    const fs::path path = scratch.path / "clients.dbf";
+    quill::report::ReportLogWriter writer(path.string());
+    ASSERT_EQ(writer.append(TaggedRecord(0, 0)), quill::report::ReportLogWriter::Outcome::Logged);
+
+    // This program corrects a record in place, under its record lock...
+    quill::tables::TTzDbf editor;
+    editor.setDbfFileName(path.string());
+    editor.Open();
+    ASSERT_TRUE(editor.Edit());
+    editor.SetFieldText("comments", "corrected");
+    ASSERT_TRUE(editor.Post());
+    // ...another appends...
+    ASSERT_EQ(writer.append(TaggedRecord(1, 0)), quill::report::ReportLogWriter::Outcome::Logged);
+    // ...and this one closes the table.
+    editor.Close();
+    EXPECT_EQ(FirstLines(path), (std::vector<std::string>{"W00 S0000000", "W01 S0000000"}));
+}
