@@ -1,6 +1,6 @@
 // One process of the shared report log test: a writer that appends tagged records through the
-// program's own report-log writer, or a reader that reads the log over and over while the
-// writers append, as another program sharing the log would.
+// program's own report-log writer, a reader that reads the log over and over while the writers
+// append, or a program that keeps the append lock for a while, as others sharing the log would.
 //
 //   quill-logstress writer <log> <writer> <seconds> <outcomes file> [pause in microseconds]
 //     appends records 0, 1, 2, ... until the time is up; each outcome goes on a line of its

@@ -1,8 +1,9 @@
 // The report log shared under load: two and then four processes append to one log through the
-// program's own writer and the real byte-range locks, while one more reads it all the time.
-// Afterwards every record a writer was told went in is there exactly once and whole, the ones
-// it was told did not go in are not, and the header's count matches the file's size. Perl's
-// XBase reads the same records.
+// program's own writer and the real byte-range locks, while one more reads it all the time and
+// another now and then keeps the append lock longer than the writers wait for it. Afterwards
+// every record a writer was told went in is there exactly once and whole, the ones it was told
+// did not go in are not, and the header's count matches the file's size. Perl's XBase reads the
+// same records.
 //
 // QUILL_STRESS_SECONDS sets the seconds of each run (5 by default; scripts/stress runs 30).
 
