@@ -1,5 +1,6 @@
 #include "tables/FileOps.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -230,6 +231,12 @@ bool FileHandle::close()
     if (r < 0)
         m_error = -r;
     return r == 0;
+}
+
+std::string OwnTempSuffix()
+{
+    static std::atomic<unsigned> made{0};
+    return "." + std::to_string(::getpid()) + "-" + std::to_string(++made) + ".new";
 }
 
 TempFile::~TempFile()

@@ -92,6 +92,10 @@ private:
 
 /// A file written beside its final place and removed when it goes out of scope, unless it was
 /// committed by renaming it over its target.
+/// A suffix for temporary files of this process that no other process or earlier call uses:
+/// programs sharing a folder may build the same file at the same moment.
+std::string OwnTempSuffix();
+
 class TempFile
 {
 public:

@@ -197,7 +197,9 @@ std::optional<std::pair<int, const char*>> WriteMdx(FileOps& files, const std::s
     }
 
     // Written beside the old index and renamed over it when whole: a failure keeps the old one.
-    TempFile temp(files, path + ".new");
+    // Its name is this process's own, so two programs sorting the same table never write into
+    // one file; the last rename wins with a whole index.
+    TempFile temp(files, path + OwnTempSuffix());
     FileHandle out = temp.create();
     if (!out.valid())
         return std::make_pair(TableErrorOfErrno(temp.error()), "The index file cannot be written");

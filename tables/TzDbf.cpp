@@ -96,8 +96,7 @@ void TTzDbf::create()
     // failed creation leaves nothing behind. Other programs may find the table missing at the
     // same moment (the report log at the first piece): each writes files of its own, the first
     // to finish makes the table, and the others open that one rather than replace it.
-    static unsigned made = 0;
-    const std::string mine = "." + std::to_string(::getpid()) + "-" + std::to_string(++made) + ".new";
+    const std::string mine = OwnTempSuffix();
     TempFile data(m_files, m_path + mine);
     FileHandle file = data.create();
     if (!file.writeAt(0, NewDataFile(*fields)) || !file.close())
