@@ -168,9 +168,12 @@ void TTzDbf::writeHeader()
             throw TableError(100, "Disk read error: " + m_path + " [Close]");
         m_header.count = Get32(prolog, dbf::RecordCount);
     }
+    // The end mark goes after the last record. A header that counts records the file does not
+    // hold keeps its short file: the mark there would fill the gap with zeros up to the count.
     const uint64_t end = recordOffset(m_header.count + 1);
+    const bool whole = end <= m_file.size();
     if (!m_file.writeAt(0, UpdatedProlog(m_header.bytes, m_header.count)) ||
-        !m_file.writeAt(end, std::string_view(&dbf::EndOfFile, 1)))
+        (whole && !m_file.writeAt(end, std::string_view(&dbf::EndOfFile, 1))))
         writeFailed("File:  " + m_path + RecordWriteTail);
     m_changed = false;
 }

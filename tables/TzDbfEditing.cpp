@@ -328,6 +328,12 @@ void TTzDbf::AppendRec()
         throw TableError(5, "File must be locked to append: " + m_path + " [APPEND]");
     if (ReadOnly)
         throw TableError(5, "File access denied: " + m_path + " is read-only [APPEND]");
+    // A header that counts records the file does not hold (a copy cut short, a damaged file)
+    // would put the new record past the end and fill the gap with records of zeros, gigabytes
+    // of them for a count near 2^32.
+    if (m_pending.empty() && recordOffset(m_header.count + 1) > m_file.size())
+        throw TableError(213, "End of file found unexpectedly: record " + std::to_string(m_header.count) +
+                                  " of " + m_path + " [APPEND]");
     if (m_state != State::Browse) {
         // The new record takes the texts the buffer wrote. A text it would share with the
         // record it was copied from gets a run of its own: two records never share one.

@@ -449,6 +449,26 @@ TEST(TzDbf, HostileFilesNeverCrash)
                       }
                   }),
                   213);
+        // Writing to it neither appends past the end nor fills the file out to its count: the
+        // append is refused, and a record changed in place leaves the file its size.
+        for (const char* how : {"append", "edit"}) {
+            writeFile(dir / "count.dbf", b);
+            TTzDbf w;
+            w.CreateIfNotFound = false;
+            openTable(w, dir / "count.dbf");
+            if (std::string(how) == "append") {
+                ASSERT_TRUE(w.ALock());
+                w.ClearRecord();
+                EXPECT_EQ(errorOf([&] { w.AppendRec(); }), 213);
+            } else {
+                w.Go(2);
+                w.Edit();
+                w.SetFieldText("city", "Other");
+                w.Post();
+            }
+            w.Close();
+            EXPECT_EQ(std::filesystem::file_size(dir / "count.dbf"), b.size()) << how;
+        }
     }
     // A memo block past the end, and a memo length that runs past the end.
     for (const char* which : {"block", "length"}) {
