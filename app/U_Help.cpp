@@ -1,5 +1,7 @@
 #include "U_Help.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -37,8 +39,27 @@ TF_Help* TF_Help::showFile(const QString& helpFile)
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
     window->browser()->scrollToAnchor(anchor);
+    // Asked for from a modal dialog (the alignment dialog's Help), the window would open blocked
+    // behind it: no scrolling, no raising, while the clerk needs the steps beside the dialog. It
+    // belongs to that dialog while it is open and goes back to being on its own when it closes.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && window->parentWidget() != modal) {
+        window->setParent(modal, Qt::Window);
+        modal->installEventFilter(window);
+    }
     window->show();
     window->raise();
     window->activateWindow();
     return window;
+}
+
+bool TF_Help::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Hide) {
+        watched->removeEventFilter(this);
+        const QRect place = geometry();
+        setParent(nullptr, Qt::Window);
+        setGeometry(place);
+        show();
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -16,6 +16,9 @@ public:
 
     QTextBrowser* browser() const { return m_browser; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QTextBrowser* m_browser;
 };

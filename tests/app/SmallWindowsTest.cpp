@@ -449,6 +449,27 @@ TEST(Help, TheHelpFileOfTheBuildOpensAtItsContents)
         EXPECT_TRUE(text.contains(topic, Qt::CaseInsensitive)) << topic;
 }
 
+TEST(Help, OpenedFromAModalDialogItIsUsableBesideItAndOutlivesIt)
+{
+    const QString file = QString(QUILL_PROGRAM_DIR) + "/Quill3.hlp";
+    auto* dialog = new QDialog;
+    dialog->setModal(true);
+    dialog->show();
+    ASSERT_EQ(QApplication::activeModalWidget(), dialog);
+    QPointer<TF_Help> help = TF_Help::showFile(file + "#alignment");
+    ASSERT_TRUE(help);
+    // A window is only left out of a modal dialog's block when the dialog is among its parents.
+    EXPECT_EQ(help->parentWidget(), dialog);
+    EXPECT_TRUE(help->isWindow());
+    EXPECT_TRUE(help->isVisible());
+    dialog->hide();
+    delete dialog;
+    ASSERT_TRUE(help) << "closing the dialog took the help with it";
+    EXPECT_EQ(help->parentWidget(), nullptr);
+    EXPECT_TRUE(help->isVisible());
+    help->close();
+}
+
 TEST(Startup, SplashStaysForItsTimeAndGoesAtTheFirstShow)
 {
     QTemporaryDir dir;
