@@ -140,14 +140,24 @@ bool TF_FormPreview::eventFilter(QObject* watched, QEvent* event)
 
 void TF_FormPreview::keyPressEvent(QKeyEvent* event)
 {
-    // Plus and minus step through the zooms, as in the report preview's page keys.
-    if (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal) {
-        cbZoom->setCurrentIndex(
-            std::min(cbZoom->count() - 1, std::max(int(Percent25), cbZoom->currentIndex() + 1)));
-        return;
-    }
-    if (event->key() == Qt::Key_Minus) {
-        cbZoom->setCurrentIndex(std::max(int(Percent25), cbZoom->currentIndex() - 1));
+    // Plus and minus step through the zooms, as in the report preview's page keys. From a fitted
+    // zoom they go to the next percentage above or below the size shown, never the wrong way.
+    const bool plus = event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal;
+    if (plus || event->key() == Qt::Key_Minus) {
+        const double percents[] = {0.25, 0.5, 1.0, 2.0};
+        const double now = canvas->zoom();
+        int to = -1; // none that way: the zoom stays
+        for (int i = 0; i < 4; ++i) {
+            const double z = percents[i];
+            if (plus && z > now + 1e-9) {
+                to = Percent25 + i;
+                break;
+            }
+            if (!plus && z < now - 1e-9)
+                to = Percent25 + i;
+        }
+        if (to >= 0)
+            cbZoom->setCurrentIndex(to);
         return;
     }
     QDialog::keyPressEvent(event);

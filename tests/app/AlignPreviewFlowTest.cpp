@@ -290,6 +290,20 @@ TEST_F(AlignAndPreview, ThePreviewShowsTheNextPieceAndTouchesNothing)
         QApplication::processEvents();
         EXPECT_GT(p->canvas->height(), before + 150);
         EXPECT_LE(p->canvas->height(), p->scrollPage->viewport()->height());
+        // Minus and plus from a fitted zoom go to the next percentage below or above the size
+        // shown, or nowhere: never the wrong way.
+        for (const auto fitted : {TF_FormPreview::WholePage, TF_FormPreview::PageWidth}) {
+            for (const auto key : {Qt::Key_Minus, Qt::Key_Plus}) {
+                p->cbZoom->setCurrentIndex(fitted);
+                QApplication::processEvents();
+                const double from = p->canvas->zoom();
+                QTest::keyClick(p, key);
+                if (key == Qt::Key_Minus)
+                    EXPECT_LE(p->canvas->zoom(), from) << fitted;
+                else
+                    EXPECT_GT(p->canvas->zoom(), from) << fitted;
+            }
+        }
         QTest::keyClick(p->cbZoom, Qt::Key_Escape); // closes the preview, not the program
         EXPECT_FALSE(p->isVisible());
     });
