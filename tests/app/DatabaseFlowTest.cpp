@@ -438,8 +438,9 @@ TEST_F(DatabaseFlow, MassPrintEndsEarlyWithTheNumberingOfTheLastPiece)
         EXPECT_EQ(services.pages.size(), c.pages);
         EXPECT_EQ(w.settings().SerialNum, c.serial);
         EXPECT_EQ(logLines().size(), static_cast<int>(c.pages));
-        if (c.lastBox)
+        if (c.lastBox) {
             EXPECT_EQ(services.boxes.back().text, c.lastBox);
+        }
         QFile::remove(table());
         QFile::remove(folder() + "Addresses/clients.dbt");
     }

@@ -432,8 +432,9 @@ TEST(ExtraLabel, OuterSizeIsTheFramedWindowsAndTheControlsFitInside)
             EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
                 << w->metaObject()->className() << " " << w->objectName().toStdString() << " in "
                 << client.width() << "x" << client.height();
-            if (w->parentWidget() == &dlg && w != dlg.btnOK && w != dlg.btnCancel)
+            if (w->parentWidget() == &dlg && w != dlg.btnOK && w != dlg.btnCancel) {
                 EXPECT_LT(w->geometry().bottom(), dlg.btnOK->y()) << w->objectName().toStdString();
+            }
         }
     }
 }
