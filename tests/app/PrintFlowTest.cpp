@@ -165,8 +165,10 @@ TEST_F(PrintFlow, NumberingSurvivesAKilledProgram)
         w.MIPrint->trigger();
     EXPECT_EQ(services.pages.size(), 3u);
     EXPECT_TRUE(readIni().contains("SerialNum=0000003")) << readIni().toStdString();
-    // The window never closes: no shutdown save, as when the process is killed.
-    main.release()->hide();
+    // The window never closes: no shutdown save, as when the process is killed. It is only
+    // deleted once the next program has started and printed.
+    const std::unique_ptr<TF_Main> killed(main.release());
+    killed->hide();
 
     auto again = std::make_unique<TF_Main>(services, folder());
     EXPECT_EQ(again->settings().SerialNum, "0000003");
