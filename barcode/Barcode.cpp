@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 
 using namespace quill::barcode;
 
@@ -92,31 +93,25 @@ void reverseRow(const uchar* in, uchar* out, int w)
         out[x] = in[w - 1 - x];
 }
 
-// Turns a bitmap: pixel (x, y) of a w x h source goes to (h-1-y, x) for a quarter turn
-// clockwise, (w-1-x, h-1-y) for a half turn, (y, w-1-x) for a quarter turn back.
+// Turns a bitmap a quarter: pixel (x, y) of a w x h source goes to (h-1-y, x) clockwise,
+// (y, w-1-x) back. (A half turn is done in place.)
 QImage rotated(const QImage& src, TbcRotate rotate)
 {
     const int w = src.width(), h = src.height();
-    const bool quarter = rotate == bcRotate90 || rotate == bcRotate270;
-    QImage dst(quarter ? h : w, quarter ? w : h, QImage::Format_Grayscale8);
+    QImage dst(h, w, QImage::Format_Grayscale8);
     if (dst.isNull())
         return dst; // no memory for it
     dst.setDotsPerMeterX(src.dotsPerMeterX());
     dst.setDotsPerMeterY(src.dotsPerMeterY());
-    if (rotate == bcRotate180) {
-        for (int y = 0; y < h; ++y)
-            reverseRow(src.constScanLine(y), dst.scanLine(h - 1 - y), w);
-    } else {
-        uchar* const base = dst.bits();
-        const qsizetype bpl = dst.bytesPerLine();
-        for (int y = 0; y < h; ++y) {
-            const uchar* in = src.constScanLine(y);
-            for (int x = 0; x < w; ++x) {
-                if (rotate == bcRotate90)
-                    base[x * bpl + (h - 1 - y)] = in[x];
-                else
-                    base[(w - 1 - x) * bpl + y] = in[x];
-            }
+    uchar* const base = dst.bits();
+    const qsizetype bpl = dst.bytesPerLine();
+    for (int y = 0; y < h; ++y) {
+        const uchar* in = src.constScanLine(y);
+        for (int x = 0; x < w; ++x) {
+            if (rotate == bcRotate90)
+                base[x * bpl + (h - 1 - y)] = in[x];
+            else
+                base[(w - 1 - x) * bpl + y] = in[x];
         }
     }
     return dst;
@@ -255,10 +250,17 @@ void TBarcodeBmp::RebuildSymbol()
 void TBarcodeBmp::RenderSymbol()
 {
     m_error.reset();
-    m_bitmap = QImage(); // the old bitmap's memory goes back before the new one is asked for
     const int s = m_scale;
     const int h = m_height;
     const std::int64_t width = SymbolWidth(s, m_type, m_text);
+    // A bitmap of the same size is drawn over again: a form's symbols are rendered one after
+    // another at one size, and fresh memory for each costs more than the drawing (page faults).
+    // Any other goes back before the new one is asked for, so a huge old one is never held
+    // while a new one is sought.
+    const bool reuse = !m_bitmap.isNull() && m_bitmap.width() == width && m_bitmap.height() == h &&
+                       m_bitmap.format() == QImage::Format_Grayscale8 && m_bitmap.isDetached();
+    if (!reuse)
+        m_bitmap = QImage();
     if (width <= 0 || h <= 0)
         return; // nothing to draw at this size
 
@@ -268,7 +270,10 @@ void TBarcodeBmp::RenderSymbol()
         m_bitmap = QImage();
         m_error = BitmapMemoryError(w, ht);
     };
-    m_bitmap = whiteBitmap(width, h);
+    if (reuse)
+        m_bitmap.fill(255);
+    else
+        m_bitmap = whiteBitmap(width, h);
     if (m_bitmap.isNull())
         return fail(width, h);
     try {
@@ -279,7 +284,21 @@ void TBarcodeBmp::RenderSymbol()
         return fail(width, h);
     }
 
-    if (m_rotate != bcNoRotate) {
+    if (m_rotate == bcRotate180) {
+        // A half turn needs no second bitmap: rows swap ends and are reversed in place.
+        std::vector<uchar> row;
+        try {
+            row.resize(static_cast<std::size_t>(width));
+        } catch (const std::bad_alloc&) {
+            return fail(width, h);
+        }
+        for (int top = 0, bottom = h - 1; top <= bottom; ++top, --bottom) {
+            reverseRow(m_bitmap.constScanLine(top), row.data(), static_cast<int>(width));
+            if (top != bottom)
+                reverseRow(m_bitmap.constScanLine(bottom), m_bitmap.scanLine(top), static_cast<int>(width));
+            std::memcpy(m_bitmap.scanLine(bottom), row.data(), row.size());
+        }
+    } else if (m_rotate != bcNoRotate) {
         QImage turned = rotated(m_bitmap, m_rotate);
         if (turned.isNull()) {
             const bool quarter = m_rotate == bcRotate90 || m_rotate == bcRotate270;

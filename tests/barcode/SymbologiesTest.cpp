@@ -232,3 +232,36 @@ TEST(Symbologies, BarHeightsAndTextPlaces)
             inkAtLeft |= u.pixelColor(x, y).red() == 0;
     EXPECT_TRUE(inkAtLeft) << "the first digit is drawn at x = 0";
 }
+
+TEST(Symbologies, AHalfTurnAndARedrawGiveTheSameBitmapAsAFreshOne)
+{
+    // The half turn is made in place and a bitmap of the same size is drawn over: both must
+    // give what a fresh, plainly mirrored bitmap gives, at odd and even heights, and a copy
+    // the caller kept of the last bitmap must stay as it was.
+    for (const int height : {7, 8, 51})
+        for (const bool text : {false, true})
+            for (const TBarCodeType type : {bcCode128, bcPOSTNET}) {
+                const char* value = type == bcPOSTNET ? "123456789" : "9214712345678900000015";
+                TBarcodeBmp plain;
+                plain.setBarcodeType(type);
+                plain.setScale(2);
+                plain.setHeight(height);
+                plain.setInterpret(text);
+                plain.setBarcodeText(value);
+                const QImage expected = plain.Bitmap().mirrored(true, true);
+
+                TBarcodeBmp turned;
+                turned.setBarcodeType(type);
+                turned.setScale(2);
+                turned.setHeight(height);
+                turned.setInterpret(text);
+                turned.setRotate(bcRotate180);
+                turned.setBarcodeText(value);
+                const QImage first = turned.Bitmap();
+                EXPECT_EQ(first, expected) << height << " " << text << " " << type;
+                turned.setBarcodeText(type == bcPOSTNET ? "987654321" : "9214712345678900000022");
+                turned.setBarcodeText(value); // drawn over the bitmap of the other text
+                EXPECT_EQ(turned.Bitmap(), expected) << height << " " << text << " " << type;
+                EXPECT_EQ(first, expected) << "the kept copy changed";
+            }
+}
