@@ -55,14 +55,19 @@ public:
     {
         if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
             return 0;
-        if (errno != EINVAL && errno != ENOSYS)
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             return -errno;
         // A file system without the no-replace rename: a hard link is refused just the same
         // when the name is taken.
-        if (::link(from.c_str(), to.c_str()) != 0)
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            (void)::unlink(from.c_str());
+            return 0;
+        }
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
             return -errno;
-        (void)::unlink(from.c_str());
-        return 0;
+        // Nor hard links (some shared-folder and FUSE file systems): look first, then rename, as
+        // a table was always made there; only two programs making it at one instant can collide.
+        return FileOps::renameNew(from, to);
     }
     int remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : -errno; }
     bool exists(const std::string& path) override
