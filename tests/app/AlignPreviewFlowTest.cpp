@@ -25,9 +25,7 @@ using quill::printing::RecordingPage;
 
 namespace {
 
-const QString Quiet =
-    "[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Harbor Title Company\nLine2=200 Water Street\n"
-    "City=Portland\nState=ME\nZip=04101\n";
+const QString Quiet = QuietSettings;
 
 class AlignAndPreview : public ::testing::Test
 {
@@ -44,13 +42,7 @@ protected:
     }
     TF_Main& start(const QString& values = "CustID=123456789\nSerialNum=0000000\n")
     {
-        QFile f(folder() + "quill4.ini");
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write((Quiet + "[Values]\n" + values).toUtf8());
-        f.close();
-        main = std::make_unique<TF_Main>(services, folder());
-        main->show();
-        QApplication::processEvents();
+        main = StartShown(services, folder(), Quiet + "[Values]\n" + values);
         main->ShowMailerDialog = false;
         return *main;
     }

@@ -29,9 +29,7 @@ using Nav = TTzNavigator::Button;
 
 namespace {
 
-const QString Quiet =
-    "[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Harbor Title Company\nLine2=200 Water Street\n"
-    "City=Portland\nState=ME\nZip=04101\n";
+const QString Quiet = QuietSettings;
 
 /// Records as python3-dbfread reads them, one line each: deletion-free, fields joined by "|",
 /// memo lines joined by "/".
@@ -67,13 +65,7 @@ public:
     QString table() const { return folder() + "Addresses/clients.dbf"; }
     TF_Main& start(const QString& values = "CustID=123456789\nSerialNum=0000000\n")
     {
-        QFile f(folder() + "quill4.ini");
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write((Quiet + "[Values]\n" + values).toUtf8());
-        f.close();
-        main = std::make_unique<TF_Main>(services, folder());
-        main->show();
-        QApplication::processEvents();
+        main = StartShown(services, folder(), Quiet + "[Values]\n" + values);
         main->ShowMailerDialog = false;
         return *main;
     }

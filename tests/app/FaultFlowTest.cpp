@@ -33,9 +33,7 @@ using quill::printing::RecordingPage;
 
 namespace {
 
-const QString Quiet =
-    "[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Harbor Title Company\nLine2=200 Water Street\n"
-    "City=Portland\nState=ME\nZip=04101\n[Values]\nCustID=123456789\nSerialNum=0000000\n";
+const QString Quiet = QString(QuietSettings) + "[Values]\nCustID=123456789\nSerialNum=0000000\n";
 
 const QString PrinterError = "The printer \"Front desk\" reported an error.";
 
@@ -82,11 +80,7 @@ public:
     }
     TF_Main& start(bool withSettings = true)
     {
-        if (withSettings)
-            writeFile(folder() + "quill4.ini", Quiet.toUtf8());
-        main = std::make_unique<TF_Main>(services, folder());
-        main->show();
-        QApplication::processEvents();
+        main = StartShown(services, folder(), withSettings ? Quiet : QString());
         main->ShowMailerDialog = false;
         return *main;
     }

@@ -29,9 +29,7 @@ using quill::printing::RecordingPage;
 
 namespace {
 
-const QString Quiet =
-    "[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Harbor Title Company\nLine2=200 Water Street\n"
-    "City=Portland\nState=ME\nZip=04101\n";
+const QString Quiet = QuietSettings;
 
 class PrintFlow : public ::testing::Test
 {
@@ -54,10 +52,7 @@ protected:
     }
     TF_Main& start(const QString& values = "CustID=123456789\nSerialNum=0000000\n")
     {
-        writeIni(Quiet + "[Values]\n" + values);
-        main = std::make_unique<TF_Main>(services, folder());
-        main->show();
-        QApplication::processEvents();
+        main = StartShown(services, folder(), Quiet + "[Values]\n" + values);
         return *main;
     }
     /// The next Mailer Number dialog is confirmed, optionally with "Do not show" checked.

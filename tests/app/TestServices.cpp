@@ -1,8 +1,24 @@
 #include "TestServices.h"
 
+#include "U_Main.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QPrinter>
 #include <QProcess>
+
+std::unique_ptr<TF_Main> StartShown(TestServices& services, const QString& folder, const QString& ini)
+{
+    if (!ini.isNull()) {
+        QFile f(folder + "quill4.ini");
+        if (!f.open(QIODevice::WriteOnly) || f.write(ini.toUtf8()) != ini.toUtf8().size())
+            qFatal("cannot write the settings file of the test program in %s", qPrintable(folder));
+    }
+    auto main = std::make_unique<TF_Main>(services, folder);
+    main->show();
+    QApplication::processEvents();
+    return main;
+}
 
 int TestServices::messageBox(QWidget*, BoxKind kind, const QString& caption, const QString& text, int buttons)
 {

@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -75,6 +76,16 @@ public:
 
 /// Runs a program (an independent reader, as a rule) and returns what it printed on both outputs.
 QString RunProgram(const QString& program, const QStringList& args);
+
+class TF_Main;
+/// Settings of a program that asks nothing at its start: no bar-code application question,
+/// and a sender address.
+inline constexpr const char QuietSettings[] =
+    "[Type]\nBarCodeApp=0\n[YourAddress]\nLine1=Harbor Title Company\nLine2=200 Water Street\n"
+    "City=Portland\nState=ME\nZip=04101\n";
+/// Writes `ini` (unless null) as the settings file of the program folder `folder` (ending in
+/// "/"), starts the main window there and shows it, as the program's start does.
+std::unique_ptr<TF_Main> StartShown(TestServices& services, const QString& folder, const QString& ini);
 
 /// Whether a recording page holds `text` among the texts printed on it.
 inline bool Printed(const quill::printing::RecordingPage& page, const QString& text)
